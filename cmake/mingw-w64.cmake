@@ -1,0 +1,19 @@
+# Cross-compiling toolchain for mingw-w64. The preset sets TAVRICK_TRIPLE to
+# i686-w64-mingw32 (the shipped program) or x86_64-w64-mingw32 (run under Wine).
+set(CMAKE_SYSTEM_NAME Windows)
+string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR "${TAVRICK_TRIPLE}")
+
+set(CMAKE_C_COMPILER ${TAVRICK_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TAVRICK_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${TAVRICK_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TAVRICK_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# 64-bit builds run their tests under 64-bit Wine.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  find_program(TAVRICK_WINE64 wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${TAVRICK_WINE64})
+endif()

@@ -1,0 +1,49 @@
+# Sourced by the scripts that run Windows programs: a private Xvfb display,
+# a throwaway Wine prefix and a persistent wineserver, all stopped on exit.
+
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+
+wine_session_stop() {
+  if [[ -n "${WINEPREFIX:-}" && -d "$WINEPREFIX" ]]; then
+    "$WINESERVER" -k 2>/dev/null || true
+    "$WINESERVER" -w 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+  fi
+  if [[ -n "${XVFB_PID:-}" ]]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+  fi
+}
+
+# Starts Xvfb on the first free display from 90 on and exports DISPLAY.
+wine_session_display() {
+  local display=90
+  while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do
+    display=$((display + 1))
+  done
+  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":$display"
+  local deadline=$((SECONDS + 20))
+  until [[ -e /tmp/.X11-unix/X$display ]]; do
+    if ((SECONDS > deadline)) || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+      echo "wine-session: Xvfb did not start on $DISPLAY" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+
+# Makes a fresh prefix and keeps its wineserver up until wine_session_stop.
+wine_session_prefix() {
+  export WINEPREFIX
+  WINEPREFIX=$(mktemp -d /tmp/tavrick-wine.XXXXXX)
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko install prompts
+  "$WINESERVER" -p
+  "$WINE" wineboot -i >/dev/null 2>&1
+  # Without a window manager, Wine waits two seconds for every managed window
+  # that closes; windows it does not hand to a manager close at once.
+  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}

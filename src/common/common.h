@@ -1,0 +1,27 @@
+// What the installer and the setup shell share: the caption, path sizes,
+// bounded text joining and the existence probes.
+#pragma once
+
+#include <windows.h>
+
+// Every path buffer holds this many bytes, the terminating NUL included.
+constexpr int kPathSize = MAX_PATH;
+
+constexpr char SETUP_TITLE[] = "Tavrick Plugin (for Pocket PC) Setup";
+
+// Appends text to the NUL-terminated contents of buffer (size bytes in all).
+// Never writes past the buffer and always leaves it terminated. Returns FALSE
+// when text had to be cut short to fit.
+BOOL AppendText(char* buffer, int size, const char* text);
+
+// Sets path to "folder\name". Returns FALSE when that does not fit kPathSize
+// bytes; path then holds the part that did, which must not name a file.
+BOOL FormPath(char* path, const char* folder, const char* name);
+
+// TRUE when a file search finds anything for path: a file, a folder, or any
+// match of a wildcard pattern.
+BOOL FileExists(const char* path);
+
+// TRUE when folder exists as a folder: "folder\*.*" matches at least the
+// folder's own "." entry. A folder whose pattern does not fit is not found.
+BOOL FolderExists(const char* folder);

@@ -1,0 +1,29 @@
+// Installing the package's four files into an NSIS directory.
+#pragma once
+
+#include "common/common.h"
+
+// The package's name: its sub-folder under NSIS's Docs and Examples.
+constexpr char kPackageName[] = "Tavrick";
+
+// One file of the package and where it goes.
+struct InstallItem {
+  const char* sourceFolder;  // under the setup directory, or nullptr for the directory itself
+  const char* fileName;      // the same at the source and at the target
+  const char* targetFolder;  // under the NSIS directory
+  const char* targetChild;   // a further level under targetFolder, or nullptr
+  BOOL childOnlyIfPresent;   // take targetChild only when that folder already exists
+};
+
+constexpr int kInstallItemCount = 4;
+extern const InstallItem InstallManifest[kInstallItemCount];
+
+// Copies sourceDir\fileName to targetDir\fileName, creating targetDir (its last
+// level only) when missing. Asks before it skips a missing source or replaces
+// an existing target, and offers Retry when the copy fails. Every box is owned
+// by owner. Returns TRUE to go on with the next file, FALSE to stop.
+BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const char* targetDir);
+
+// Installs the manifest's files from setupDir into nsisDir in order, stopping
+// at the first file that refuses. TRUE when all four went through.
+BOOL RunInstallation(HWND owner, const char* setupDir, const char* nsisDir);

@@ -1,0 +1,10 @@
+#include "install/install.h"
+
+// NSIS 3 looks for plug-ins of 8-bit scripts in Plugins\x86-ansi only; older
+// versions use Plugins itself.
+const InstallItem InstallManifest[kInstallItemCount] = {
+    {nullptr, "Readme.txt", "Docs", kPackageName, FALSE},
+    {"Example", "TavrickTest.nsi", "Examples", kPackageName, FALSE},
+    {"Include", "Tavrick.nsh", "Include", nullptr, FALSE},
+    {"Plugin", "Tavrick.dll", "Plugins", "x86-ansi", TRUE},
+};

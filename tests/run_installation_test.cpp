@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "install/install.h"
+#include "support/expect.h"
+#include "support/message_boxes.h"
+#include "support/scratch.h"
+
+namespace {
+
+// Where each package file goes in an NSIS directory, in manifest order.
+const char* const kTargets[] = {"Docs\\Tavrick\\Readme.txt", "Examples\\Tavrick\\TavrickTest.nsi",
+                                "Include\\Tavrick.nsh", "Plugins\\Tavrick.dll"};
+const char* const kSources[] = {"Readme.txt", "Example\\TavrickTest.nsi", "Include\\Tavrick.nsh",
+                                "Plugin\\Tavrick.dll"};
+
+class RunInstallationTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    LayOutPackage(setup);
+    LayOutNsis(nsis);
+  }
+  BOOL Run() {
+    return RunInstallation(owner.get(), setup.c_str(), nsis.c_str());
+  }
+  std::vector<std::string> Shown(const MessageBoxScript& script) {
+    std::vector<std::string> texts;
+    for (const ShownBox& box : script.shown()) {
+      EXPECT_EQ(box.owner, owner.get());
+      texts.push_back(Describe(box));
+    }
+    return texts;
+  }
+  void MarkTargetsOld() {
+    for (const char* target : kTargets) {
+      WriteFile(nsis / target, "old");
+    }
+  }
+  // What each target holds now, in manifest order.
+  std::vector<std::string> Targets() {
+    std::vector<std::string> contents;
+    for (const char* target : kTargets) {
+      contents.push_back(ReadFile(nsis / target));
+    }
+    return contents;
+  }
+
+  ScratchDir scratch;
+  OwnerWindow owner;
+  std::string setup = scratch / "package";
+  std::string nsis = scratch / "NSIS";
+};
+
+const std::vector<std::string> kInstalled(std::begin(kSources), std::end(kSources));
+
+TEST_F(RunInstallationTest, FreshInstallCopiesAllFourWithoutAsking) {
+  MessageBoxScript script;
+  EXPECT_TRUE(Run());
+  EXPECT_TRUE(script.shown().empty());
+  EXPECT_EQ(Targets(), kInstalled);
+}
+
+TEST_F(RunInstallationTest, RepeatedInstallAsksForEachFileInOrder) {
+  MarkTargetsOld();
+  MessageBoxScript script{IDNO, IDNO, IDNO, IDNO};
+  EXPECT_TRUE(Run());
+  std::vector<std::string> expected;
+  for (const char* target : kTargets) {
+    expected.push_back(ReplaceBox(nsis / target));
+  }
+  EXPECT_EQ(Shown(script), expected);
+  EXPECT_EQ(Targets(), std::vector<std::string>(4, "old"));
+}
+
+TEST_F(RunInstallationTest, CancelAtTheHeaderKeepsWhatWasInstalledBefore) {
+  MarkTargetsOld();
+  MessageBoxScript script{IDYES, IDYES, IDCANCEL, IDOK};
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(Shown(script), (std::vector<std::string>{
+                               ReplaceBox(nsis / kTargets[0]), ReplaceBox(nsis / kTargets[1]),
+                               ReplaceBox(nsis / kTargets[2]), AbortedBox()}));
+  EXPECT_EQ(Targets(), (std::vector<std::string>{kSources[0], kSources[1], "old", "old"}));
+}
+
+TEST_F(RunInstallationTest, MissingReadmeAnsweredNoStopsBeforeAnyFolderIsMade) {
+  DeleteFileA((setup / "Readme.txt").c_str());
+  MessageBoxScript script{IDNO};
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(Shown(script), std::vector<std::string>{MissingBox(setup / "Readme.txt")});
+  EXPECT_FALSE(Exists(nsis / "Docs\\Tavrick"));
+  EXPECT_FALSE(Exists(nsis / "Examples\\Tavrick"));
+}
+
+TEST_F(RunInstallationTest, MissingReadmeAnsweredYesInstallsTheRest) {
+  DeleteFileA((setup / "Readme.txt").c_str());
+  MessageBoxScript script{IDYES};
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(Shown(script).size(), 1u);
+  EXPECT_FALSE(Exists(nsis / "Docs\\Tavrick"));
+  EXPECT_EQ(Targets(),
+            (std::vector<std::string>{"<missing>", kSources[1], kSources[2], kSources[3]}));
+}
+
+TEST_F(RunInstallationTest, PluginGoesIntoX86AnsiWhereNsis3HasIt) {
+  MakeFolder(nsis / "Plugins\\x86-ansi");
+  MessageBoxScript script;
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(ReadFile(nsis / "Plugins\\x86-ansi\\Tavrick.dll"), kSources[3]);
+  EXPECT_FALSE(Exists(nsis / "Plugins\\Tavrick.dll"));
+}
+
+TEST_F(RunInstallationTest, MissingDocsIsReportedAndStopsTheRun) {
+  RemoveDirectoryA((nsis / "Docs").c_str());
+  MessageBoxScript script{IDCANCEL, IDOK};
+  EXPECT_FALSE(Run());
+  std::vector<std::string> shown = Shown(script);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].rfind(CopyFailedPrefix(nsis / kTargets[0]), 0), 0u) << shown[0];
+  EXPECT_EQ(shown[1], AbortedBox());
+  EXPECT_FALSE(Exists(nsis / "Docs"));  // only the last level is ever made
+  EXPECT_FALSE(Exists(nsis / "Examples\\Tavrick"));
+}
+
+// Package or NSIS folders near the path limit: the run stops with one report
+// before a path is cut short, and nothing is written.
+struct LongFolderCase {
+  bool longSetup;
+  size_t length;
+};
+
+class LongFolderTest : public RunInstallationTest,
+                       public testing::WithParamInterface<LongFolderCase> {};
+
+TEST_P(LongFolderTest, StopsWithOneReport) {
+  std::string longFolder = PaddedPath(scratch.path(), GetParam().length);
+  std::string& replaced = GetParam().longSetup ? setup : nsis;
+  replaced = longFolder;
+  MessageBoxScript script{IDOK};
+  EXPECT_FALSE(Run());
+  ASSERT_EQ(script.shown().size(), 1u);
+  const ShownBox& box = script.shown()[0];
+  EXPECT_EQ(box.flags, UINT{MB_ICONERROR});
+  EXPECT_EQ(box.text.rfind(longFolder.substr(0, 200), 0), 0u) << box.text;
+  EXPECT_NE(box.text.find("Path is too long"), std::string::npos);
+  EXPECT_FALSE(Exists(longFolder));
+}
+
+std::vector<LongFolderCase> LongFolderCases() {
+  std::vector<LongFolderCase> cases;
+  for (size_t length = 250; length <= 260; ++length) {
+    cases.push_back({true, length});
+    cases.push_back({false, length});
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, LongFolderTest, testing::ValuesIn(LongFolderCases()));
+
+// "\Examples\Tavrick\TavrickTest.nsi" is the longest tail of any target.
+constexpr size_t kLongestNsisDir = kPathSize - 1 - 33;
+
+TEST_F(RunInstallationTest, NsisFolderOfTheLongestUsableLengthInstallsEverything) {
+  nsis = PaddedPath(scratch.path(), kLongestNsisDir);
+  LayOutNsis(nsis);
+  MessageBoxScript script;
+  EXPECT_TRUE(Run());
+  EXPECT_TRUE(script.shown().empty());
+  EXPECT_EQ(Targets(), kInstalled);
+}
+
+TEST_F(RunInstallationTest, NsisFolderOneLongerStopsAtTheExample) {
+  nsis = PaddedPath(scratch.path(), kLongestNsisDir + 1);
+  LayOutNsis(nsis);
+  MessageBoxScript script{IDOK};
+  EXPECT_FALSE(Run());
+  ASSERT_EQ(script.shown().size(), 1u);
+  EXPECT_NE(script.shown()[0].text.find("Path is too long"), std::string::npos);
+  EXPECT_EQ(Targets(),
+            (std::vector<std::string>{kSources[0], "<missing>", "<missing>", "<missing>"}));
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+#include "support/scratch.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+ScratchDir::ScratchDir() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  static int counter = 0;
+  path_ = std::string(temp) + "tv" + std::to_string(GetCurrentProcessId()) + "_" +
+          std::to_string(++counter);
+  fs::remove_all(path_);
+  MakeFolder(path_);
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+void MakeFolder(const std::string& path) {
+  fs::create_directories(path);
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+  if (!out) {
+    throw std::runtime_error("cannot write " + path);
+  }
+}
+
+std::string ReadFile(const std::string& path) {
+  if (fs::is_directory(path)) {
+    return "<folder>";
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    return "<missing>";
+  }
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path) {
+  return fs::exists(path);
+}
+
+void LayOutPackage(const std::string& setupDir) {
+  for (const char* file :
+       {"Readme.txt", "Example\\TavrickTest.nsi", "Include\\Tavrick.nsh", "Plugin\\Tavrick.dll"}) {
+    WriteFile(setupDir + "\\" + file, file);
+  }
+}
+
+void LayOutNsis(const std::string& nsisDir) {
+  WriteFile(nsisDir + "\\makensis.exe", "MZ");
+  for (const char* folder : {"Docs", "Examples", "Include", "Plugins"}) {
+    MakeFolder(nsisDir + "\\" + folder);
+  }
+}
+
+std::string PaddedPath(const std::string& base, size_t length) {
+  if (length < base.size() + 2) {
+    throw std::invalid_argument("base too long for the requested length");
+  }
+  return base + "\\" + std::string(length - base.size() - 1, 'p');
+}
+
+OwnerWindow::OwnerWindow()
+    : window_(CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                              nullptr, nullptr)) {}
+
+OwnerWindow::~OwnerWindow() {
+  DestroyWindow(window_);
+}

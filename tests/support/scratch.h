@@ -1,0 +1,61 @@
+// Real folders for tests: a throwaway folder under %TEMP%, with helpers to lay
+// out a package and an NSIS directory in it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::string& path() const {
+    return path_;
+  }
+  // A path under the scratch folder: "<scratch>\relative".
+  std::string operator/(const std::string& relative) const {
+    return path_ + "\\" + relative;
+  }
+
+ private:
+  std::string path_;
+};
+
+// "folder\name".
+inline std::string operator/(const std::string& folder, const std::string& name) {
+  return folder + "\\" + name;
+}
+
+// Creates a folder and any missing parents.
+void MakeFolder(const std::string& path);
+// Writes a file, creating missing parent folders.
+void WriteFile(const std::string& path, const std::string& content);
+// The file's content, or "<missing>" / "<folder>".
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+
+// The package as it is unpacked: Readme.txt, Example\TavrickTest.nsi,
+// Include\Tavrick.nsh and Plugin\Tavrick.dll, each holding its own relative name.
+void LayOutPackage(const std::string& setupDir);
+// An NSIS directory with makensis.exe and its Docs, Examples, Include and Plugins.
+void LayOutNsis(const std::string& nsisDir);
+
+// A folder name that makes "<base>\<name>" exactly length characters long.
+std::string PaddedPath(const std::string& base, size_t length);
+
+// A hidden top-level window to own the boxes under test.
+class OwnerWindow {
+ public:
+  OwnerWindow();
+  ~OwnerWindow();
+  HWND get() const {
+    return window_;
+  }
+
+ private:
+  HWND window_;
+};
