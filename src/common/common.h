@@ -25,3 +25,7 @@ BOOL FileExists(const char* path);
 // TRUE when folder exists as a folder: "folder\*.*" matches at least the
 // folder's own "." entry. A folder whose pattern does not fit is not found.
 BOOL FolderExists(const char* folder);
+
+// TRUE when folder holds makensis.exe: the test of an NSIS directory. The
+// folder's text is used as it is; a candidate that does not fit is not found.
+BOOL IsNsisDir(const char* folder);

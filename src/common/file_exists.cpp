@@ -14,3 +14,8 @@ BOOL FolderExists(const char* folder) {
   char pattern[kPathSize];
   return FormPath(pattern, folder, "*.*") && FileExists(pattern);
 }
+
+BOOL IsNsisDir(const char* folder) {
+  char candidate[kPathSize];
+  return FormPath(candidate, folder, "makensis.exe") && FileExists(candidate);
+}

@@ -1,0 +1,35 @@
+#include "res/resource.h"
+#include "shell/setup_dialog.h"
+
+namespace {
+
+constexpr char kSetupDirTooLong[] =
+    "The folder of the setup program has too long a path.\n\n"
+    "Move the package to a folder with a shorter path and start the setup again.";
+
+}  // namespace
+
+extern "C" void SetupEntry() {
+  g_hInstance = GetModuleHandleA(nullptr);
+  DWORD length = GetModuleFileNameA(nullptr, g_szSetupDir, kPathSize);
+  if (!SetupDirFromModulePath(g_szSetupDir, length)) {
+    MessageBoxA(nullptr, kSetupDirTooLong, SETUP_TITLE, MB_ICONERROR);
+    ExitProcess(0);
+  }
+
+  HWND dialog =
+      CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDlgProc, 0);
+  if (dialog == nullptr) {
+    ExitProcess(0);  // no window could ever post the quit message
+  }
+  ShowWindow(dialog, SW_SHOW);
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (!IsDialogMessageA(dialog, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  ExitProcess(0);
+}

@@ -1,0 +1,76 @@
+#include "install/install.h"
+#include "res/resource.h"
+#include "shell/setup_dialog.h"
+
+HWND g_hwndInstall;
+HWND g_hwndNsisDir;
+
+namespace {
+
+BOOL OnInitDialog(HWND hwnd) {
+  char buffer[kPathSize];
+  g_hwndInstall = GetDlgItem(hwnd, IDOK);
+  g_hwndNsisDir = GetDlgItem(hwnd, IDC_NSIS_DIR);
+  ReadNsisDirFromRegistry(buffer);
+  SetWindowTextA(hwnd, SETUP_TITLE);
+  SendMessageA(hwnd, WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_SETUP))));
+  // Every read of the field takes kPathSize - 1 characters, so typing stops there.
+  SendMessageA(g_hwndNsisDir, EM_LIMITTEXT, kPathSize - 1, 0);
+  // Its change notification runs the NSIS check and so sets the Install button.
+  SetWindowTextA(g_hwndNsisDir, buffer);
+  return TRUE;
+}
+
+void CheckNsisDir() {
+  char buffer[kPathSize];
+  GetWindowTextA(g_hwndNsisDir, buffer, kPathSize);
+  EnableWindow(g_hwndInstall, IsNsisDir(buffer));
+}
+
+void EndSetup(HWND hwnd) {
+  DestroyWindow(hwnd);
+  PostQuitMessage(0);
+}
+
+void Install(HWND hwnd) {
+  // Enter reaches the dialog as Install even while the button is disabled.
+  if (!IsWindowEnabled(g_hwndInstall)) {
+    return;
+  }
+  char buffer[kPathSize];
+  GetWindowTextA(g_hwndNsisDir, buffer, kPathSize);
+  BOOL completed = RunInstallation(hwnd, g_szSetupDir, buffer);
+  DestroyWindow(hwnd);
+  if (completed) {
+    MessageBoxA(nullptr, "Installation complite", SETUP_TITLE, MB_ICONINFORMATION);
+  }
+  PostQuitMessage(0);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM) {
+  if (uMsg == WM_INITDIALOG) {
+    return OnInitDialog(hwnd);
+  }
+  if (uMsg != WM_COMMAND) {
+    return FALSE;
+  }
+  switch (LOWORD(wParam)) {
+    case IDC_NSIS_DIR:
+      CheckNsisDir();
+      return TRUE;
+    case IDOK:
+      Install(hwnd);
+      return TRUE;
+    case IDCANCEL:
+      EndSetup(hwnd);
+      return TRUE;
+    case IDC_BROWSE:
+      BrowseForNsisDir(hwnd);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}

@@ -1,0 +1,24 @@
+// The setup program's shell: its globals, the setup dialog and the folder browser.
+#pragma once
+
+#include "common/common.h"
+
+extern HINSTANCE g_hInstance;         // the program's module
+extern char g_szSetupDir[kPathSize];  // the folder that holds the program's file
+extern HWND g_hwndInstall;            // the dialog's Install button
+extern HWND g_hwndNsisDir;            // the dialog's NSIS directory field
+
+// Cuts the module path in path (length characters, as GetModuleFileNameA
+// reported them) to its folder, with no trailing backslash. Returns FALSE, and
+// leaves path empty, when the module path did not fit kPathSize bytes.
+BOOL SetupDirFromModulePath(char* path, DWORD length);
+
+// Puts the NSIS directory that NSIS's installer recorded into buffer
+// (kPathSize bytes), or leaves it empty when there is no usable string.
+void ReadNsisDirFromRegistry(char* buffer);
+
+INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+// Lets the user choose the NSIS directory in the shell's folder browser.
+void BrowseForNsisDir(HWND dialog);
+int CALLBACK NsisBrowseCallback(HWND hwnd, UINT uMsg, LPARAM lParam, LPARAM lpData);
