@@ -10,6 +10,9 @@ wine_session_stop() {
     "$WINESERVER" -w 2>/dev/null || true
     rm -rf "$WINEPREFIX"
   fi
+  if [[ -n "${TAVRICK_ROOT_DIR:-}" ]]; then
+    rm -rf "$TAVRICK_ROOT_DIR"
+  fi
   if [[ -n "${XVFB_PID:-}" ]]; then
     kill "$XVFB_PID" 2>/dev/null || true
     wait "$XVFB_PID" 2>/dev/null || true
@@ -46,4 +49,11 @@ wine_session_prefix() {
   # Without a window manager, Wine waits two seconds for every managed window
   # that closes; windows it does not hand to a manager close at once.
   "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
+# Maps drive R: to an empty folder, for running a program from a drive's root.
+wine_session_root_drive() {
+  TAVRICK_ROOT_DIR=$(mktemp -d /tmp/tavrick-drive.XXXXXX)
+  ln -sfn "$TAVRICK_ROOT_DIR" "$WINEPREFIX/dosdevices/r:"
+  export TAVRICK_ROOT_DRIVE=R:
 }

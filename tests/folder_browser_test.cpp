@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "shell/setup_dialog.h"
+#include "support/message_boxes.h"
+#include "support/nsis_key.h"
+#include "support/scratch.h"
+
+namespace {
+
+// What the callback sent to the browser: the message, its wParam, and its
+// lParam as text for a selection or as a number for the OK state.
+struct Sent {
+  UINT message;
+  WPARAM wParam;
+  std::string selection;
+  LPARAM okEnabled;
+  bool operator==(const Sent& o) const {
+    return message == o.message && wParam == o.wParam && selection == o.selection &&
+           okEnabled == o.okEnabled;
+  }
+};
+
+std::ostream& operator<<(std::ostream& out, const Sent& s) {
+  return out << "{" << s.message << ", " << s.wParam << ", \"" << s.selection << "\", "
+             << s.okEnabled << "}";
+}
+
+std::vector<Sent> g_sent;
+
+LRESULT CALLBACK StandInProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == BFFM_SETSELECTIONA) {
+    g_sent.push_back({message, wParam, reinterpret_cast<const char*>(lParam), 0});
+    return 0;
+  }
+  if (message == BFFM_ENABLEOK) {
+    g_sent.push_back({message, wParam, "", lParam});
+    return 0;
+  }
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// Stands in for the browser window and records what the callback sends it.
+class StandIn {
+ public:
+  StandIn() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = StandInProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TavrickBrowserStandIn";
+    RegisterClassA(&wc);
+    window_ = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                            wc.hInstance, nullptr);
+    g_sent.clear();
+  }
+  ~StandIn() {
+    DestroyWindow(window_);
+  }
+  HWND get() const {
+    return window_;
+  }
+
+ private:
+  HWND window_;
+};
+
+Sent Selection(const std::string& path) {
+  return {BFFM_SETSELECTIONA, TRUE, path, 0};
+}
+Sent Ok(bool enabled) {
+  return {BFFM_ENABLEOK, 0, "", enabled ? 1 : 0};
+}
+
+class BrowseCallbackTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    LayOutNsis(nsis);
+  }
+  int Opened(std::string fieldText) {
+    fieldText.resize(kPathSize);  // the browse command's buffer
+    return NsisBrowseCallback(browser.get(), BFFM_INITIALIZED, 0,
+                              reinterpret_cast<LPARAM>(fieldText.data()));
+  }
+  void Select(LPITEMIDLIST item) {
+    EXPECT_EQ(NsisBrowseCallback(browser.get(), BFFM_SELCHANGED, reinterpret_cast<LPARAM>(item), 0),
+              0);
+    CoTaskMemFree(item);
+  }
+
+  ScratchDir scratch;
+  std::string nsis = scratch / "NSIS";
+  StandIn browser;
+};
+
+TEST_F(BrowseCallbackTest, OpensOnTheFieldsFolderWithOkFromItsTest) {
+  EXPECT_EQ(Opened(nsis), 0);
+  EXPECT_EQ(g_sent, (std::vector<Sent>{Selection(nsis), Ok(true)}));
+}
+
+TEST_F(BrowseCallbackTest, OpensWithOkDisabledOnAFolderWithoutMakensis) {
+  Opened(scratch.path());
+  EXPECT_EQ(g_sent, (std::vector<Sent>{Selection(scratch.path()), Ok(false)}));
+}
+
+TEST_F(BrowseCallbackTest, SelectionChangesMoveTheOkState) {
+  Select(ILCreateFromPathA(scratch.path().c_str()));
+  Select(ILCreateFromPathA(nsis.c_str()));
+  EXPECT_EQ(g_sent, (std::vector<Sent>{Ok(false), Ok(true)}));
+}
+
+TEST_F(BrowseCallbackTest, ItemWithoutAFileSystemPathDisablesOk) {
+  LPITEMIDLIST computer = nullptr;
+  ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
+  Select(computer);
+  EXPECT_EQ(g_sent, std::vector<Sent>{Ok(false)});
+}
+
+TEST_F(BrowseCallbackTest, CandidateTooLongForItsBufferIsNotFound) {
+  std::string longest = PaddedPath(scratch.path(), kPathSize - 1);
+  Opened(longest);
+  EXPECT_EQ(g_sent, (std::vector<Sent>{Selection(longest), Ok(false)}));
+}
+
+TEST_F(BrowseCallbackTest, OtherMessagesAreIgnored) {
+  EXPECT_EQ(NsisBrowseCallback(browser.get(), BFFM_VALIDATEFAILEDA, 0, 0), 0);
+  EXPECT_TRUE(g_sent.empty());
+}
+
+// With makensis.exe in the root of the current drive, an empty field passes
+// the dialog's check but never the browser's.
+TEST_F(BrowseCallbackTest, EmptyPathNeverEnablesOkUnlikeTheDialog) {
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(scratch.path().c_str());
+  WriteFile("\\makensis.exe", "MZ");
+
+  Opened("");
+  EXPECT_EQ(g_sent, (std::vector<Sent>{Selection(""), Ok(false)}));
+  EXPECT_TRUE(IsNsisDir(""));
+
+  DeleteFileA("\\makensis.exe");
+  SetCurrentDirectoryA(previous);
+}
+
+// The real browser, opened from the dialog's "..." button and answered by the
+// same hook that answers message boxes.
+class RealBrowserTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    LayOutNsis(nsis);
+    MakeFolder(plain);
+    g_hInstance = GetModuleHandleA(nullptr);
+    dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDlgProc, 0);
+    ASSERT_NE(dialog, nullptr);
+  }
+  void TearDown() override {
+    DestroyWindow(dialog);
+  }
+  std::string FieldText() {
+    char text[kPathSize] = "";
+    GetWindowTextA(g_hwndNsisDir, text, kPathSize);
+    return text;
+  }
+  // Opens the browser on text and answers it with button; returns the title it showed.
+  std::string Browse(const std::string& text, int button) {
+    SetWindowTextA(g_hwndNsisDir, text.c_str());
+    MessageBoxScript script{button};
+    SendMessageA(dialog, WM_COMMAND, IDC_BROWSE, 0);
+    EXPECT_EQ(script.shown().size(), 1u);
+    return script.shown().empty() ? "" : script.shown()[0].text;
+  }
+
+  NsisKey key;
+  ScratchDir scratch;
+  std::string nsis = scratch / "NSIS";
+  std::string plain = scratch / "plain";
+  HWND dialog = nullptr;
+};
+
+TEST_F(RealBrowserTest, ChoosingTheOpenedFolderReplacesTheTypedText) {
+  EXPECT_EQ(Browse(nsis + "\\", IDOK), "Choose NSIS directory:");
+  EXPECT_EQ(FieldText(), nsis);
+  EXPECT_TRUE(IsWindowEnabled(g_hwndInstall));
+}
+
+TEST_F(RealBrowserTest, InstallStateAfterChoosingComesFromTheDialogsOwnCheck) {
+  Browse(plain, IDOK);
+  EXPECT_EQ(FieldText(), plain);
+  EXPECT_FALSE(IsWindowEnabled(g_hwndInstall));
+}
+
+TEST_F(RealBrowserTest, CancelLeavesFieldAndInstallAsTheyWere) {
+  Browse(nsis + "\\", IDCANCEL);
+  EXPECT_EQ(FieldText(), nsis + "\\");
+  EXPECT_TRUE(IsWindowEnabled(g_hwndInstall));
+}
+
+}  // namespace

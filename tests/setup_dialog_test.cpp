@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "shell/setup_dialog.h"
+#include "support/expect.h"
+#include "support/message_boxes.h"
+#include "support/nsis_key.h"
+#include "support/scratch.h"
+
+namespace {
+
+std::string FieldText() {
+  char text[400] = "";
+  GetWindowTextA(g_hwndNsisDir, text, sizeof text);
+  return text;
+}
+
+bool QuitPosted() {
+  MSG msg;
+  return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+// Delivers a key press the way the program's message loop does.
+void PressKey(HWND dialog, WPARAM key) {
+  MSG msg = {GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+  IsDialogMessageA(dialog, &msg);
+}
+
+class SetupDialogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    LayOutPackage(setup);
+    LayOutNsis(nsis);
+    g_hInstance = GetModuleHandleA(nullptr);
+    lstrcpyA(g_szSetupDir, setup.c_str());
+  }
+  void TearDown() override {
+    if (IsWindow(dialog)) {
+      DestroyWindow(dialog);
+    }
+    QuitPosted();
+  }
+  void Open() {
+    dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDlgProc, 0);
+    ASSERT_NE(dialog, nullptr);
+  }
+  void Type(const std::string& text) {
+    SendMessageA(g_hwndNsisDir, EM_SETSEL, 0, -1);
+    SendMessageA(g_hwndNsisDir, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  void DeleteLastCharacter() {
+    int length = GetWindowTextLengthA(g_hwndNsisDir);
+    SendMessageA(g_hwndNsisDir, EM_SETSEL, length - 1, length);
+    SendMessageA(g_hwndNsisDir, WM_CLEAR, 0, 0);
+  }
+  bool InstallEnabled() {
+    return IsWindowEnabled(g_hwndInstall) != FALSE;
+  }
+
+  ScratchDir scratch;
+  std::string setup = scratch / "package";
+  std::string nsis = scratch / "NSIS";
+  HWND dialog = nullptr;
+};
+
+// What the field and Install show at start, for each kind of registry value.
+struct StartCase {
+  const char* name;
+  DWORD type;        // REG_NONE: no key at all
+  std::string data;  // "@" stands for the NSIS folder
+  std::string field;
+  bool installEnabled;
+};
+
+class StartTest : public SetupDialogTest, public testing::WithParamInterface<StartCase> {
+ protected:
+  std::string Expand(std::string text) {
+    size_t at = text.find('@');
+    return at == std::string::npos ? text : text.replace(at, 1, nsis);
+  }
+};
+
+TEST_P(StartTest, FieldAndInstallFollowTheRegistry) {
+  const StartCase& c = GetParam();
+  SetEnvironmentVariableA("TAVRICK_TEST_NSIS", nsis.c_str());
+  MakeFolder(scratch / "plain");
+  std::unique_ptr<NsisKey> key;
+  if (c.type == REG_NONE) {
+    key = std::make_unique<NsisKey>();
+  } else {
+    key = std::make_unique<NsisKey>(c.type, Expand(c.data));
+  }
+  MessageBoxScript script;
+  Open();
+  EXPECT_EQ(FieldText(), Expand(c.field));
+  EXPECT_EQ(InstallEnabled(), c.installEnabled);
+  EXPECT_TRUE(script.shown().empty());
+}
+
+const std::string k259(259, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, StartTest,
+    testing::Values(StartCase{"NsisFolder", REG_SZ, NsisKey::Sz("@"), "@", true},
+                    StartCase{"NoTerminator", REG_SZ, "@", "@", true},
+                    StartCase{"Expandable", REG_EXPAND_SZ, NsisKey::Sz("%TAVRICK_TEST_NSIS%"), "@",
+                              true},
+                    StartCase{"FolderWithoutMakensis", REG_SZ, NsisKey::Sz("@\\..\\plain"),
+                              "@\\..\\plain", false},
+                    StartCase{"NoKey", REG_NONE, "", "", false},
+                    StartCase{"Number", REG_DWORD, std::string("\x01\x02\x03\x04", 4), "", false},
+                    StartCase{"Binary", REG_BINARY, "@", "", false},
+                    StartCase{"MultiString", REG_MULTI_SZ, "@" + std::string(2, '\0'), "", false},
+                    StartCase{"LongestThatFits", REG_SZ, NsisKey::Sz(k259), k259, false},
+                    StartCase{"LongestWithoutTerminator", REG_SZ, k259, k259, false},
+                    StartCase{"TooLong", REG_SZ, NsisKey::Sz(k259 + "y"), "", false},
+                    StartCase{"TooLongWithoutTerminator", REG_SZ, k259 + "y", "", false}),
+    [](const testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
+
+TEST_F(SetupDialogTest, KeyWithoutDefaultValueLeavesTheFieldEmpty) {
+  NsisKey key{NsisKey::NoDefault{}};
+  Open();
+  EXPECT_EQ(FieldText(), "");
+}
+
+TEST_F(SetupDialogTest, InstallFollowsTheTextAsItIsTyped) {
+  NsisKey key(REG_SZ, NsisKey::Sz(nsis));
+  Open();
+  ASSERT_TRUE(InstallEnabled());
+  DeleteLastCharacter();
+  EXPECT_FALSE(InstallEnabled());
+  SendMessageA(g_hwndNsisDir, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(&nsis.back()));
+  EXPECT_EQ(FieldText(), nsis);
+  EXPECT_TRUE(InstallEnabled());
+}
+
+TEST_F(SetupDialogTest, TrailingBackslashIsKeptAndStillFindsMakensis) {
+  NsisKey key;
+  Open();
+  Type(nsis + "\\");
+  EXPECT_EQ(FieldText(), nsis + "\\");
+  EXPECT_TRUE(InstallEnabled());  // "...\NSIS\\makensis.exe" names the same file
+}
+
+TEST_F(SetupDialogTest, TypingStopsWhereAReadWouldCutTheText) {
+  NsisKey key;
+  Open();
+  // Without horizontal scrolling the field also stops typing at its width.
+  EXPECT_EQ(GetWindowLongA(g_hwndNsisDir, GWL_STYLE) & ES_AUTOHSCROLL, 0);
+  EXPECT_EQ(SendMessageA(g_hwndNsisDir, EM_GETLIMITTEXT, 0, 0), kPathSize - 1);
+}
+
+TEST_F(SetupDialogTest, InstallClosesTheDialogBeforeItReportsCompletion) {
+  NsisKey key(REG_SZ, NsisKey::Sz(nsis));
+  Open();
+  bool dialogGone = false;
+  MessageBoxScript script{Answer{IDOK, [&] { dialogGone = !IsWindow(dialog); }}};
+  SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_EQ(script.shown().size(), 1u);
+  EXPECT_EQ(Describe(script.shown()[0]), Box("Installation complite", MB_ICONINFORMATION));
+  EXPECT_EQ(script.shown()[0].owner, nullptr);
+  EXPECT_TRUE(dialogGone);
+  EXPECT_TRUE(QuitPosted());
+  EXPECT_EQ(ReadFile(nsis / "Plugins\\Tavrick.dll"), "Plugin\\Tavrick.dll");
+}
+
+TEST_F(SetupDialogTest, StoppedInstallationEndsWithoutCompletion) {
+  NsisKey key(REG_SZ, NsisKey::Sz(nsis));
+  DeleteFileA((setup / "Readme.txt").c_str());
+  Open();
+  MessageBoxScript script{IDNO};
+  SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_EQ(script.shown().size(), 1u);
+  EXPECT_EQ(Describe(script.shown()[0]), MissingBox(setup / "Readme.txt"));
+  EXPECT_EQ(script.shown()[0].owner, dialog);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_TRUE(QuitPosted());
+}
+
+TEST_F(SetupDialogTest, EnterDoesNothingWhileInstallIsDisabled) {
+  NsisKey key;
+  Open();
+  ASSERT_FALSE(InstallEnabled());
+  MessageBoxScript script;
+  SetFocus(g_hwndNsisDir);
+  PressKey(dialog, VK_RETURN);
+  EXPECT_TRUE(IsWindow(dialog));
+  EXPECT_FALSE(QuitPosted());
+  EXPECT_TRUE(script.shown().empty());
+  EXPECT_FALSE(Exists(nsis / "Docs\\Tavrick"));
+}
+
+// Cancel, Esc and the close box all end the program at once.
+struct EndCase {
+  const char* name;
+  void (*end)(HWND dialog);
+};
+
+class EndTest : public SetupDialogTest, public testing::WithParamInterface<EndCase> {};
+
+TEST_P(EndTest, DestroysTheDialogAndQuits) {
+  NsisKey key(REG_SZ, NsisKey::Sz(nsis));
+  Open();
+  MessageBoxScript script;
+  GetParam().end(dialog);
+  // The close box arrives as a posted command; deliver what is queued.
+  MSG msg;
+  DWORD deadline = GetTickCount() + 5000;
+  while (IsWindow(dialog) && GetTickCount() < deadline &&
+         PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(0);
+      break;
+    }
+    DispatchMessageA(&msg);
+  }
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_TRUE(QuitPosted());
+  EXPECT_TRUE(script.shown().empty());
+  EXPECT_FALSE(Exists(nsis / "Docs\\Tavrick"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, EndTest,
+    testing::Values(EndCase{"Cancel", [](HWND d) { SendMessageA(d, WM_COMMAND, IDCANCEL, 0); }},
+                    EndCase{"Esc",
+                            [](HWND d) {
+                              SetFocus(g_hwndNsisDir);
+                              PressKey(d, VK_ESCAPE);
+                            }},
+                    EndCase{"CloseBox",
+                            [](HWND d) { SendMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }}),
+    [](const testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
+
+}  // namespace

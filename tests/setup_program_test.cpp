@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/nsis_key.h"
+#include "support/scratch.h"
+#include "support/setup_process.h"
+
+namespace {
+
+constexpr char kTitle[] = "Tavrick Plugin (for Pocket PC) Setup";
+const char* const kTargets[] = {"Docs\\Tavrick\\Readme.txt", "Examples\\Tavrick\\TavrickTest.nsi",
+                                "Include\\Tavrick.nsh", "Plugins\\Tavrick.dll"};
+
+struct Prompt {
+  std::string textEnd;  // how the box's text ends
+  int button;
+};
+
+struct RunCase {
+  const char* name;
+  const char* arguments;
+  bool installedBefore;         // the targets already hold "old"
+  int command;                  // IDOK (Install) or IDCANCEL
+  std::vector<Prompt> prompts;  // in order
+  std::vector<std::string> targetsAfter;
+};
+
+const std::vector<std::string> kNew = {"Readme.txt", "Example\\TavrickTest.nsi",
+                                       "Include\\Tavrick.nsh", "Plugin\\Tavrick.dll"};
+const std::vector<std::string> kUntouched(4, "<missing>");
+const Prompt kReplaceYes = {"File already exists. Replace it?", IDYES};
+const Prompt kComplete = {"Installation complite", IDOK};
+
+class SetupProgramTest : public testing::TestWithParam<RunCase> {
+ protected:
+  // Lays the package out in setupDir beside a copy of the program and runs it.
+  void RunFrom(const std::string& setupDir) {
+    const RunCase& c = GetParam();
+    LayOutPackage(setupDir);
+    LayOutNsis(nsis);
+    if (c.installedBefore) {
+      for (const char* target : kTargets) {
+        WriteFile(nsis / target, "old");
+      }
+    }
+    std::string exe = setupDir / "TavrickSetup.exe";
+    ASSERT_TRUE(
+        CopyFileA((TestProgramFolder() / "..\\TavrickSetup.exe").c_str(), exe.c_str(), FALSE));
+    NsisKey key(REG_SZ, NsisKey::Sz(nsis));
+
+    SetupProcess setup(exe, c.arguments, scratch.path());  // not started from its own folder
+    ASSERT_TRUE(setup.started());
+    HWND dialog = setup.WaitForWindow(kTitle);
+    ASSERT_NE(dialog, nullptr);
+    PostMessageA(dialog, WM_COMMAND, c.command, 0);
+    for (const Prompt& prompt : c.prompts) {
+      std::string text = setup.Answer(dialog, prompt.button);
+      EXPECT_GE(text.size(), prompt.textEnd.size());
+      EXPECT_EQ(text.substr(text.size() - std::min(text.size(), prompt.textEnd.size())),
+                prompt.textEnd);
+    }
+    EXPECT_EQ(setup.WaitForExit(), 0);
+
+    std::vector<std::string> targets;
+    for (const char* target : kTargets) {
+      targets.push_back(ReadFile(nsis / target));
+    }
+    EXPECT_EQ(targets, c.targetsAfter);
+  }
+
+  ScratchDir scratch;
+  std::string nsis = scratch / "NSIS";
+};
+
+TEST_P(SetupProgramTest, RunsFromThePackageFolder) {
+  RunFrom(scratch / "package");
+}
+
+// From a drive's root folder the package paths start with the drive alone.
+TEST_P(SetupProgramTest, RunsFromADriveRoot) {
+  const char* drive = std::getenv("TAVRICK_ROOT_DRIVE");
+  if (drive == nullptr) {
+    GTEST_SKIP() << "TAVRICK_ROOT_DRIVE names no spare drive (scripts/test maps one)";
+  }
+  RunFrom(drive);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, SetupProgramTest,
+    testing::Values(
+        RunCase{"Completed", "", false, IDOK, {kComplete}, kNew},
+        RunCase{
+            "CompletedWithArguments", "/S /D=C:\\Elsewhere extra", false, IDOK, {kComplete}, kNew},
+        RunCase{"ReplacedThenCompleted",
+                "",
+                true,
+                IDOK,
+                {kReplaceYes, kReplaceYes, kReplaceYes, kReplaceYes, kComplete},
+                kNew},
+        RunCase{"StoppedAtTheHeader",
+                "",
+                true,
+                IDOK,
+                {kReplaceYes,
+                 kReplaceYes,
+                 {"File already exists. Replace it?", IDCANCEL},
+                 {"Installation aborted", IDOK}},
+                {kNew[0], kNew[1], "old", "old"}},
+        RunCase{"Cancelled", "", false, IDCANCEL, {}, kUntouched}),
+    [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
+
+}  // namespace

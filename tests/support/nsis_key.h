@@ -1,0 +1,43 @@
+// The registry key that NSIS's installer leaves behind, set for one test in the
+// test's own Wine prefix and removed again afterwards.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class NsisKey {
+ public:
+  NsisKey() {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kPath);
+  }
+  // Sets the key's default value to data of the given type; data is stored
+  // byte for byte, so a string's terminator is the caller's choice.
+  NsisKey(DWORD type, const std::string& data) : NsisKey() {
+    HKEY key;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExA(key, "", 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(data.size()));
+    RegCloseKey(key);
+  }
+  // The key with no default value.
+  struct NoDefault {};
+  explicit NsisKey(NoDefault) : NsisKey() {
+    HKEY key;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegCloseKey(key);
+  }
+  NsisKey(const NsisKey&) = delete;
+  NsisKey& operator=(const NsisKey&) = delete;
+  ~NsisKey() {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kPath);
+  }
+
+  // A string value as NSIS's installer writes it, terminator included.
+  static std::string Sz(const std::string& text) {
+    return text + '\0';
+  }
+
+ private:
+  static constexpr const char* kPath = "SOFTWARE\\NSIS";
+};

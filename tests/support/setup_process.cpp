@@ -1,0 +1,120 @@
+#include "support/setup_process.h"
+
+#include <vector>
+
+namespace {
+
+constexpr DWORD kDeadlineMs = 15000;
+constexpr DWORD kPollMs = 10;
+
+struct Search {
+  DWORD processId;
+  std::string caption;
+  HWND besides;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
+  Search* search = reinterpret_cast<Search*>(lParam);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char caption[256] = "";
+  GetWindowTextA(window, caption, sizeof caption);
+  if (owner == search->processId && window != search->besides && IsWindowVisible(window) &&
+      search->caption == caption) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::string ControlText(HWND control) {
+  char text[1024] = "";
+  DWORD_PTR ignored;
+  SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, kDeadlineMs, &ignored);
+  return text;
+}
+
+}  // namespace
+
+SetupProcess::SetupProcess(const std::string& exe, const std::string& arguments,
+                           const std::string& workingDir) {
+  std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+  std::vector<char> writable(commandLine.begin(), commandLine.end());
+  writable.push_back('\0');
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (CreateProcessA(exe.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     workingDir.c_str(), &startup, &info)) {
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+  }
+}
+
+SetupProcess::~SetupProcess() {
+  if (process_ != nullptr) {
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_, 1);
+    }
+    CloseHandle(process_);
+  }
+}
+
+HWND SetupProcess::WaitForWindow(const std::string& caption, HWND besides) {
+  DWORD start = GetTickCount();
+  do {
+    Search search = {id_, caption, besides, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      return search.found;
+    }
+    if (WaitForSingleObject(process_, kPollMs) == WAIT_OBJECT_0) {
+      return nullptr;
+    }
+  } while (GetTickCount() - start < kDeadlineMs);
+  return nullptr;
+}
+
+std::string SetupProcess::Answer(HWND dialog, int button) {
+  HWND box = WaitForWindow("Tavrick Plugin (for Pocket PC) Setup", dialog);
+  if (box == nullptr) {
+    return "";
+  }
+  std::string text;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[32] = "";
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0 && text.empty()) {
+      text = ControlText(child);
+    }
+  }
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+  // The next box may only be looked for once this one is gone.
+  DWORD start = GetTickCount();
+  while (IsWindow(box) && GetTickCount() - start < kDeadlineMs) {
+    WaitForSingleObject(process_, kPollMs);
+  }
+  return text;
+}
+
+int SetupProcess::WaitForExit() {
+  if (process_ == nullptr || WaitForSingleObject(process_, kDeadlineMs) != WAIT_OBJECT_0) {
+    return -1;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return static_cast<int>(code);
+}
+
+std::string TestProgramFolder() {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  while (length > 0 && path[length - 1] != '\\') {
+    --length;
+  }
+  return std::string(path, length > 0 ? length - 1 : 0);
+}

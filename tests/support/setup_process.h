@@ -1,0 +1,32 @@
+// The real TavrickSetup.exe run as a process, with its windows driven from outside.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class SetupProcess {
+ public:
+  // Starts exe with the given arguments from workingDir.
+  SetupProcess(const std::string& exe, const std::string& arguments, const std::string& workingDir);
+  ~SetupProcess();
+  SetupProcess(const SetupProcess&) = delete;
+  SetupProcess& operator=(const SetupProcess&) = delete;
+
+  bool started() const {
+    return process_ != nullptr;
+  }
+  // The process's visible window with this caption, or nullptr after the deadline.
+  HWND WaitForWindow(const std::string& caption, HWND besides = nullptr);
+  // The text of the next message box, answered with button; "" when none came.
+  std::string Answer(HWND dialog, int button);
+  // The exit code, or -1 when the process did not end before the deadline.
+  int WaitForExit();
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// The folder of the running test program.
+std::string TestProgramFolder();
