@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <string>
@@ -149,6 +151,50 @@ TEST_F(BrowseCallbackTest, EmptyPathNeverEnablesOkUnlikeTheDialog) {
 
 // The real browser, opened from the dialog's "..." button and answered by the
 // same hook that answers message boxes.
+std::string SelectedName(HWND tree) {
+  char text[MAX_PATH] = "";
+  TVITEMA item = {};
+  item.mask = TVIF_TEXT;
+  item.hItem = TreeView_GetSelection(tree);
+  item.pszText = text;
+  item.cchTextMax = MAX_PATH;
+  return item.hItem && TreeView_GetItem(tree, &item) ? text : "";
+}
+
+// Waits, with a deadline, until the browser's tree has selected the item
+// named name; false when it has not.
+bool WaitForSelection(HWND browser, const std::string& name, DWORD deadlineMs) {
+  HWND tree = FindWindowExA(browser, nullptr, WC_TREEVIEWA, nullptr);
+  DWORD start = GetTickCount();
+  while (SelectedName(tree) != name) {
+    if (GetTickCount() - start > deadlineMs) {
+      return false;
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (!IsDialogMessageA(browser, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+    }
+  }
+  return true;
+}
+
+// Makes sure the browser has path selected before it is answered. Wine's
+// browser rebuilds its tree when it hears of folders that were made just
+// before it opened, and that can undo the first selection; the user would then
+// pick the folder again, and so does this.
+void EnsureSelected(HWND browser, const std::string& path) {
+  std::string name = path.substr(path.find_last_of('\\') + 1);
+  if (WaitForSelection(browser, name, 1000)) {
+    return;
+  }
+  SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+  EXPECT_TRUE(WaitForSelection(browser, name, 10000)) << "the browser did not select " << path;
+}
+
 class RealBrowserTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -166,10 +212,11 @@ class RealBrowserTest : public testing::Test {
     GetWindowTextA(g_hwndNsisDir, text, kPathSize);
     return text;
   }
-  // Opens the browser on text and answers it with button; returns the title it showed.
-  std::string Browse(const std::string& text, int button) {
+  // Opens the browser on text and answers it with button once folder is
+  // selected; returns the title it showed.
+  std::string Browse(const std::string& text, int button, const std::string& folder) {
     SetWindowTextA(g_hwndNsisDir, text.c_str());
-    MessageBoxScript script{button};
+    MessageBoxScript script{Answer{button, [&](HWND browser) { EnsureSelected(browser, folder); }}};
     SendMessageA(dialog, WM_COMMAND, IDC_BROWSE, 0);
     EXPECT_EQ(script.shown().size(), 1u);
     return script.shown().empty() ? "" : script.shown()[0].text;
@@ -183,19 +230,19 @@ class RealBrowserTest : public testing::Test {
 };
 
 TEST_F(RealBrowserTest, ChoosingTheOpenedFolderReplacesTheTypedText) {
-  EXPECT_EQ(Browse(nsis + "\\", IDOK), "Choose NSIS directory:");
+  EXPECT_EQ(Browse(nsis + "\\", IDOK, nsis), "Choose NSIS directory:");
   EXPECT_EQ(FieldText(), nsis);
   EXPECT_TRUE(IsWindowEnabled(g_hwndInstall));
 }
 
 TEST_F(RealBrowserTest, InstallStateAfterChoosingComesFromTheDialogsOwnCheck) {
-  Browse(plain, IDOK);
+  Browse(plain, IDOK, plain);
   EXPECT_EQ(FieldText(), plain);
   EXPECT_FALSE(IsWindowEnabled(g_hwndInstall));
 }
 
 TEST_F(RealBrowserTest, CancelLeavesFieldAndInstallAsTheyWere) {
-  Browse(nsis + "\\", IDCANCEL);
+  Browse(nsis + "\\", IDCANCEL, nsis);
   EXPECT_EQ(FieldText(), nsis + "\\");
   EXPECT_TRUE(IsWindowEnabled(g_hwndInstall));
 }

@@ -67,7 +67,7 @@ TEST_F(InstallFileTest, RetryCopiesOnceTheLockIsReleased) {
   HANDLE lock = CreateFileA((target / "Tavrick.nsh").c_str(), GENERIC_READ, 0, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-  MessageBoxScript script{IDYES, Answer{IDRETRY, [&] { CloseHandle(lock); }}};
+  MessageBoxScript script{IDYES, Answer{IDRETRY, [&](HWND) { CloseHandle(lock); }}};
   EXPECT_TRUE(Install(target));
   std::vector<std::string> shown = Shown(script);
   ASSERT_EQ(shown.size(), 2u);

@@ -158,7 +158,7 @@ TEST_F(SetupDialogTest, InstallClosesTheDialogBeforeItReportsCompletion) {
   NsisKey key(REG_SZ, NsisKey::Sz(nsis));
   Open();
   bool dialogGone = false;
-  MessageBoxScript script{Answer{IDOK, [&] { dialogGone = !IsWindow(dialog); }}};
+  MessageBoxScript script{Answer{IDOK, [&](HWND) { dialogGone = !IsWindow(dialog); }}};
   SendMessageA(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_EQ(script.shown().size(), 1u);
   EXPECT_EQ(Describe(script.shown()[0]), Box("Installation complite", MB_ICONINFORMATION));

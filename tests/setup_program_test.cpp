@@ -113,3 +113,55 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+class SetupProgramEdgeTest : public testing::Test {
+ protected:
+  std::string CopyProgramTo(const std::string& folder) {
+    MakeFolder(folder);
+    std::string exe = folder / "TavrickSetup.exe";
+    EXPECT_TRUE(
+        CopyFileA((TestProgramFolder() / "..\\TavrickSetup.exe").c_str(), exe.c_str(), FALSE));
+    return exe;
+  }
+
+  ScratchDir scratch;
+};
+
+// A dialog template of a window class that does not exist: creating it fails.
+std::vector<WORD> UncreatableTemplate() {
+  std::vector<WORD> words = {LOWORD(WS_POPUP | WS_VISIBLE),
+                             HIWORD(WS_POPUP | WS_VISIBLE),
+                             0,
+                             0,
+                             0,
+                             0,
+                             0,
+                             0,
+                             0,
+                             0};  // no controls, no menu
+  for (const char* c = "NoSuchClass"; *c; ++c) {
+    words.push_back(static_cast<WORD>(*c));
+  }
+  words.push_back(0);  // end of the class name
+  words.push_back(0);  // empty title
+  return words;
+}
+
+TEST_F(SetupProgramEdgeTest, WhenTheDialogCannotBeCreatedTheProgramEndsAtOnce) {
+  std::string exe = CopyProgramTo(scratch / "broken");
+  std::vector<WORD> dialog = UncreatableTemplate();
+  HANDLE update = BeginUpdateResourceA(exe.c_str(), FALSE);
+  ASSERT_NE(update, nullptr);
+  ASSERT_TRUE(UpdateResourceA(update, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(1002),
+                              MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), dialog.data(),
+                              static_cast<DWORD>(dialog.size() * sizeof(WORD))));
+  ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+
+  SetupProcess setup(exe, "", scratch.path());
+  ASSERT_TRUE(setup.started());
+  EXPECT_EQ(setup.WaitForExit(), 0);
+}
+
+}  // namespace

@@ -46,8 +46,11 @@ wine_session_prefix() {
   export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko install prompts
   "$WINESERVER" -p
   "$WINE" wineboot -i >/dev/null 2>&1
-  # Without a window manager, Wine waits two seconds for every managed window
-  # that closes; windows it does not hand to a manager close at once.
+}
+
+# On a display without a window manager, Wine waits two seconds for every
+# managed window that closes; windows it does not hand to a manager close at once.
+wine_session_unmanaged() {
   "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 }
 

@@ -146,7 +146,7 @@ void MessageBoxScript::Handle(HWND box) {
     ++unexpected_;
   } else {
     if (answers_.back().first) {
-      answers_.back().first();
+      answers_.back().first(box);
     }
     button = answers_.back().button;
     answers_.pop_back();

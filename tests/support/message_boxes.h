@@ -17,9 +17,10 @@ struct ShownBox {
 };
 
 struct Answer {
-  Answer(int button, std::function<void()> first = {}) : button(button), first(std::move(first)) {}
-  int button;                   // IDYES, IDNO, IDCANCEL, IDRETRY, IDOK...
-  std::function<void()> first;  // runs while the box is up, before the answer
+  Answer(int button, std::function<void(HWND box)> first = {})
+      : button(button), first(std::move(first)) {}
+  int button;                           // IDYES, IDNO, IDCANCEL, IDRETRY, IDOK...
+  std::function<void(HWND box)> first;  // runs while the box is up, before the answer
 };
 
 class MessageBoxScript {

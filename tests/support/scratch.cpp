@@ -7,12 +7,12 @@
 
 namespace fs = std::filesystem;
 
-ScratchDir::ScratchDir() {
+ScratchDir::ScratchDir(const std::string& parent) {
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   static int counter = 0;
-  path_ = std::string(temp) + "tv" + std::to_string(GetCurrentProcessId()) + "_" +
-          std::to_string(++counter);
+  path_ = (parent.empty() ? std::string(temp) : parent + "\\") + "tv" +
+          std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
   fs::remove_all(path_);
   MakeFolder(path_);
 }

@@ -8,7 +8,8 @@
 
 class ScratchDir {
  public:
-  ScratchDir();
+  // A new folder under parent, or under %TEMP% when parent is empty.
+  explicit ScratchDir(const std::string& parent = "");
   ~ScratchDir();
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
