@@ -19,12 +19,7 @@ class InstallFileTest : public testing::Test {
     return InstallFile(owner.get(), source.c_str(), "Tavrick.nsh", targetDir.c_str());
   }
   std::vector<std::string> Shown(const MessageBoxScript& script) {
-    std::vector<std::string> texts;
-    for (const ShownBox& box : script.shown()) {
-      EXPECT_EQ(box.owner, owner.get());
-      texts.push_back(Describe(box));
-    }
-    return texts;
+    return DescribeOwned(script, owner.get());
   }
 
   ScratchDir scratch;

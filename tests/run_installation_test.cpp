@@ -26,12 +26,7 @@ class RunInstallationTest : public testing::Test {
     return RunInstallation(owner.get(), setup.c_str(), nsis.c_str());
   }
   std::vector<std::string> Shown(const MessageBoxScript& script) {
-    std::vector<std::string> texts;
-    for (const ShownBox& box : script.shown()) {
-      EXPECT_EQ(box.owner, owner.get());
-      texts.push_back(Describe(box));
-    }
-    return texts;
+    return DescribeOwned(script, owner.get());
   }
   void MarkTargetsOld() {
     for (const char* target : kTargets) {

@@ -1,5 +1,7 @@
 #include "support/message_boxes.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -159,4 +161,13 @@ std::string Describe(const ShownBox& box) {
   char flags[16];
   std::snprintf(flags, sizeof flags, "0x%X", box.flags);
   return box.caption + "|" + box.text + "|" + flags;
+}
+
+std::vector<std::string> DescribeOwned(const MessageBoxScript& script, HWND owner) {
+  std::vector<std::string> texts;
+  for (const ShownBox& box : script.shown()) {
+    EXPECT_EQ(box.owner, owner) << box.text;
+    texts.push_back(Describe(box));
+  }
+  return texts;
 }

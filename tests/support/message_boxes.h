@@ -55,3 +55,6 @@ class MessageBoxScript {
 
 // The text of the box the way a test writes it: "caption|text|0xflags".
 std::string Describe(const ShownBox& box);
+
+// Describe() of every box shown, each of which must have been owned by owner.
+std::vector<std::string> DescribeOwned(const MessageBoxScript& script, HWND owner);
