@@ -7,7 +7,7 @@
 // Every path buffer holds this many bytes, the terminating NUL included.
 constexpr int kPathSize = MAX_PATH;
 
-constexpr char SETUP_TITLE[] = "Tavrick Plugin (for Pocket PC) Setup";
+inline constexpr char SETUP_TITLE[] = "Tavrick Plugin (for Pocket PC) Setup";
 
 // Appends text to the NUL-terminated contents of buffer (size bytes in all).
 // Never writes past the buffer and always leaves it terminated. Returns FALSE

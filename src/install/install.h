@@ -3,9 +3,6 @@
 
 #include "common/common.h"
 
-// The package's name: its sub-folder under NSIS's Docs and Examples.
-constexpr char kPackageName[] = "Tavrick";
-
 // One file of the package and where it goes.
 struct InstallItem {
   const char* sourceFolder;  // under the setup directory, or nullptr for the directory itself

@@ -1,5 +1,12 @@
 #include "install/install.h"
 
+namespace {
+
+// The package's name: its sub-folder under NSIS's Docs and Examples.
+constexpr char kPackageName[] = "Tavrick";
+
+}  // namespace
+
 // NSIS 3 looks for plug-ins of 8-bit scripts in Plugins\x86-ansi only; older
 // versions use Plugins itself.
 const InstallItem InstallManifest[kInstallItemCount] = {
