@@ -10,6 +10,7 @@ constexpr char kSetupDirTooLong[] =
 }  // namespace
 
 extern "C" void SetupEntry() {
+  RestrictDllSearchToSystem();
   g_hInstance = GetModuleHandleA(nullptr);
   DWORD length = GetModuleFileNameA(nullptr, g_szSetupDir, kPathSize);
   if (!SetupDirFromModulePath(g_szSetupDir, length)) {

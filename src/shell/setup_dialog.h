@@ -8,6 +8,10 @@ extern char g_szSetupDir[kPathSize];  // the folder that holds the program's fil
 extern HWND g_hwndInstall;            // the dialog's Install button
 extern HWND g_hwndNsisDir;            // the dialog's NSIS directory field
 
+// Lets libraries load only from the system folder, never from the folder the
+// program was started from, where a download may have left anything.
+void RestrictDllSearchToSystem();
+
 // Cuts the module path in path (length characters, as GetModuleFileNameA
 // reported them) to its folder, with no trailing backslash. Returns FALSE, and
 // leaves path empty, when the module path did not fit kPathSize bytes.

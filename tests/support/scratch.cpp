@@ -13,7 +13,8 @@ ScratchDir::ScratchDir(const std::string& parent) {
   static int counter = 0;
   path_ = (parent.empty() ? std::string(temp) : parent + "\\") + "tv" +
           std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
-  fs::remove_all(path_);
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);  // left over by an earlier process of the same id
   MakeFolder(path_);
 }
 
