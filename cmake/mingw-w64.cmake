@@ -6,6 +6,9 @@ string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR "${TAVRICK_TRIPLE}")
 set(CMAKE_C_COMPILER ${TAVRICK_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TAVRICK_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${TAVRICK_TRIPLE}-windres)
+# Archives of link-time-optimised objects need the compiler's plugin.
+set(CMAKE_AR ${TAVRICK_TRIPLE}-gcc-ar-posix)
+set(CMAKE_RANLIB ${TAVRICK_TRIPLE}-gcc-ranlib-posix)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TAVRICK_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

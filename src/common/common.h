@@ -9,6 +9,9 @@ constexpr int kPathSize = MAX_PATH;
 
 inline constexpr char SETUP_TITLE[] = "Tavrick Plugin (for Pocket PC) Setup";
 
+// Told to the user when a path would not fit its buffer; the setup then ends.
+inline constexpr char kPathTooLong[] = "Path is too long. Installation aborted";
+
 // Appends text to the NUL-terminated contents of buffer (size bytes in all).
 // Never writes past the buffer and always leaves it terminated. Returns FALSE
 // when text had to be cut short to fit.

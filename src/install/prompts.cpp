@@ -26,7 +26,7 @@ BOOL ShowPathTooLong(HWND owner, const char* partialPath) {
   path[0] = '\0';
   AppendText(path, sizeof path, partialPath);
   AppendText(path, sizeof path, "...");
-  AskAboutPath(owner, path, "Path is too long. Installation aborted", MB_ICONERROR);
+  AskAboutPath(owner, path, kPathTooLong, MB_ICONERROR);
   return FALSE;
 }
 
@@ -34,10 +34,7 @@ void DescribeError(DWORD error, char* text, int size) {
   DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                                 error, 0, text, size, nullptr);
   if (length == 0) {
-    char code[32];
-    wsprintfA(code, "Error %lu.", error);  // at most 17 characters
-    text[0] = '\0';
-    AppendText(text, size, code);
+    text[0] = '\0';  // the system has no words for it
     return;
   }
   while (length > 0 &&

@@ -13,5 +13,6 @@ BOOL ShowAborted(HWND owner);
 // used, and returns FALSE: the installation stops.
 BOOL ShowPathTooLong(HWND owner, const char* partialPath);
 
-// Puts the system's description of error into text (size bytes).
+// Puts the system's description of error into text (size bytes), or makes
+// text empty when the system has none.
 void DescribeError(DWORD error, char* text, int size);

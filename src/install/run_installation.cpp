@@ -23,7 +23,8 @@ BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, char* folder
   if (item.childOnlyIfPresent && !(fits && FolderExists(child))) {
     return TRUE;
   }
-  lstrcpyA(folder, child);  // both hold kPathSize bytes
+  folder[0] = '\0';
+  AppendText(folder, kPathSize, child);
   return fits;
 }
 

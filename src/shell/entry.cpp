@@ -1,20 +1,12 @@
 #include "res/resource.h"
 #include "shell/setup_dialog.h"
 
-namespace {
-
-constexpr char kSetupDirTooLong[] =
-    "The folder of the setup program has too long a path.\n\n"
-    "Move the package to a folder with a shorter path and start the setup again.";
-
-}  // namespace
-
 extern "C" void SetupEntry() {
   RestrictDllSearchToSystem();
   g_hInstance = GetModuleHandleA(nullptr);
   DWORD length = GetModuleFileNameA(nullptr, g_szSetupDir, kPathSize);
   if (!SetupDirFromModulePath(g_szSetupDir, length)) {
-    MessageBoxA(nullptr, kSetupDirTooLong, SETUP_TITLE, MB_ICONERROR);
+    MessageBoxA(nullptr, kPathTooLong, SETUP_TITLE, MB_ICONERROR);
     ExitProcess(0);
   }
 
