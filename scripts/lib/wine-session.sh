@@ -60,3 +60,10 @@ wine_session_root_drive() {
   ln -sfn "$TAVRICK_ROOT_DIR" "$WINEPREFIX/dosdevices/r:"
   export TAVRICK_ROOT_DRIVE=R:
 }
+
+# The Windows path of a Linux path, through the Z: drive that Wine maps to /.
+winepath_of() {
+  local absolute
+  absolute=$(realpath "$1")
+  echo "Z:${absolute//\//\\}"
+}
