@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "support/setup_process.h"
+
 namespace {
 
 const std::string kRoot = "C:\\tavrick-bench";
 const std::string kPackage = kRoot + "\\package";
 const std::string kNsis = kRoot + "\\NSIS";
 constexpr char kTitle[] = "Tavrick Plugin (for Pocket PC) Setup";
-constexpr double kDeadlineMs = 20000;
 
 double NowMs() {
   static LARGE_INTEGER frequency = [] {
@@ -81,70 +82,34 @@ void ClearTargets(bool keepPackageFolders) {
   }
 }
 
-struct Process {
-  PROCESS_INFORMATION info = {};
-  explicit Process(const std::string& exe) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    std::string commandLine = "\"" + exe + "\"";
-    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        kPackage.c_str(), &startup, &info)) {
+// A process of the program under test, started from the package folder.
+struct Process : SetupProcess {
+  explicit Process(const std::string& exe) : SetupProcess(exe, "", kPackage) {
+    if (!started()) {
       Fail("cannot start " + exe);
     }
   }
-  ~Process() {
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+  HWND Window(const char* caption, HWND besides = nullptr) {
+    HWND window = WaitForWindow(caption, besides);
+    if (window == nullptr) {
+      Fail(std::string("no window \"") + caption + "\" appeared");
+    }
+    return window;
   }
-  void WaitForExit() {
-    if (WaitForSingleObject(info.hProcess, static_cast<DWORD>(kDeadlineMs)) != WAIT_OBJECT_0) {
-      TerminateProcess(info.hProcess, 1);
-      Fail("a process did not end");
+  void End() {
+    if (WaitForExit() != 0) {
+      Fail("a process did not end well");
     }
   }
 };
 
-struct Search {
-  DWORD processId;
-  HWND besides;
-  HWND found;
-};
-
-BOOL CALLBACK Match(HWND window, LPARAM lParam) {
-  Search* search = reinterpret_cast<Search*>(lParam);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && window != search->besides && IsWindowVisible(window)) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// The process's next visible top-level window, polled at the timer's resolution.
-HWND WaitForWindow(const Process& process, HWND besides = nullptr) {
-  double start = NowMs();
-  while (NowMs() - start < kDeadlineMs) {
-    Search search = {process.info.dwProcessId, besides, nullptr};
-    EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) {
-      return search.found;
-    }
-    if (WaitForSingleObject(process.info.hProcess, 1) == WAIT_OBJECT_0) {
-      break;
-    }
-  }
-  Fail("no window appeared");
-  return nullptr;
-}
-
-double TimeStartUp(const std::string& exe) {
+double TimeStartUp(const std::string& exe, const char* caption) {
   double start = NowMs();
   Process process(kPackage + "\\" + exe);
-  HWND dialog = WaitForWindow(process);
+  HWND dialog = process.Window(caption);
   double elapsed = NowMs() - start;
   PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-  process.WaitForExit();
+  process.End();
   return elapsed;
 }
 
@@ -153,25 +118,20 @@ double TimeSetupInstall(double* clickToBox) {
   ClearTargets(false);
   double start = NowMs();
   Process process(kPackage + "\\TavrickSetup.exe");
-  HWND dialog = WaitForWindow(process);
+  HWND dialog = process.Window(kTitle);
   double click = NowMs();
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-  HWND box = WaitForWindow(process, dialog);
+  HWND box = process.Window(kTitle, dialog);
   *clickToBox = NowMs() - click;
-  char caption[64] = "";
-  GetWindowTextA(box, caption, sizeof caption);
-  if (std::string(caption) != kTitle) {
-    Fail("the completion box did not appear");
-  }
   PostMessageA(box, WM_COMMAND, IDOK, 0);
-  process.WaitForExit();
+  process.End();
   return NowMs() - start;
 }
 
 double TimeRun(const char* exe) {
   double start = NowMs();
   Process process(kPackage + "\\" + exe);
-  process.WaitForExit();
+  process.End();
   return NowMs() - start;
 }
 
@@ -200,11 +160,11 @@ int main(int argc, char** argv) {
   LayOut(argv[1]);
   int runs = std::atoi(argv[2]);
   std::vector<double> setupStart, baseStart, setupInstall, baseInstall, clickToBox, empty;
-  TimeStartUp("TavrickSetup.exe");  // warm Wine's caches before measuring
-  TimeStartUp("baseline_dialog.exe");
+  TimeStartUp("TavrickSetup.exe", kTitle);  // warm Wine's caches before measuring
+  TimeStartUp("baseline_dialog.exe", "");
   for (int i = 0; i < runs; ++i) {
-    setupStart.push_back(TimeStartUp("TavrickSetup.exe"));
-    baseStart.push_back(TimeStartUp("baseline_dialog.exe"));
+    setupStart.push_back(TimeStartUp("TavrickSetup.exe", kTitle));
+    baseStart.push_back(TimeStartUp("baseline_dialog.exe", ""));
     double click = 0;
     setupInstall.push_back(TimeSetupInstall(&click));
     clickToBox.push_back(click);

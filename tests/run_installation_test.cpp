@@ -10,11 +10,8 @@
 
 namespace {
 
-// Where each package file goes in an NSIS directory, in manifest order.
-const char* const kTargets[] = {"Docs\\Tavrick\\Readme.txt", "Examples\\Tavrick\\TavrickTest.nsi",
-                                "Include\\Tavrick.nsh", "Plugins\\Tavrick.dll"};
-const char* const kSources[] = {"Readme.txt", "Example\\TavrickTest.nsi", "Include\\Tavrick.nsh",
-                                "Plugin\\Tavrick.dll"};
+const auto& kTargets = kInstalledFiles;
+const auto& kSources = kPackageFiles;
 
 class RunInstallationTest : public testing::Test {
  protected:
@@ -29,17 +26,10 @@ class RunInstallationTest : public testing::Test {
     return DescribeOwned(script, owner.get());
   }
   void MarkTargetsOld() {
-    for (const char* target : kTargets) {
-      WriteFile(nsis / target, "old");
-    }
+    MarkInstalled(nsis);
   }
-  // What each target holds now, in manifest order.
   std::vector<std::string> Targets() {
-    std::vector<std::string> contents;
-    for (const char* target : kTargets) {
-      contents.push_back(ReadFile(nsis / target));
-    }
-    return contents;
+    return InstalledContents(nsis);
   }
 
   ScratchDir scratch;

@@ -11,8 +11,6 @@
 namespace {
 
 constexpr char kTitle[] = "Tavrick Plugin (for Pocket PC) Setup";
-const char* const kTargets[] = {"Docs\\Tavrick\\Readme.txt", "Examples\\Tavrick\\TavrickTest.nsi",
-                                "Include\\Tavrick.nsh", "Plugins\\Tavrick.dll"};
 
 struct Prompt {
   std::string textEnd;  // how the box's text ends
@@ -28,8 +26,7 @@ struct RunCase {
   std::vector<std::string> targetsAfter;
 };
 
-const std::vector<std::string> kNew = {"Readme.txt", "Example\\TavrickTest.nsi",
-                                       "Include\\Tavrick.nsh", "Plugin\\Tavrick.dll"};
+const std::vector<std::string> kNew(std::begin(kPackageFiles), std::end(kPackageFiles));
 const std::vector<std::string> kUntouched(4, "<missing>");
 const Prompt kReplaceYes = {"File already exists. Replace it?", IDYES};
 const Prompt kComplete = {"Installation complite", IDOK};
@@ -42,9 +39,7 @@ class SetupProgramTest : public testing::TestWithParam<RunCase> {
     LayOutPackage(setupDir);
     LayOutNsis(nsis);
     if (c.installedBefore) {
-      for (const char* target : kTargets) {
-        WriteFile(nsis / target, "old");
-      }
+      MarkInstalled(nsis);
     }
     std::string exe = setupDir / "TavrickSetup.exe";
     ASSERT_TRUE(
@@ -64,11 +59,7 @@ class SetupProgramTest : public testing::TestWithParam<RunCase> {
     }
     EXPECT_EQ(setup.WaitForExit(), 0);
 
-    std::vector<std::string> targets;
-    for (const char* target : kTargets) {
-      targets.push_back(ReadFile(nsis / target));
-    }
-    EXPECT_EQ(targets, c.targetsAfter);
+    EXPECT_EQ(InstalledContents(nsis), c.targetsAfter);
   }
 
   ScratchDir scratch;

@@ -110,6 +110,11 @@ MessageBoxScript::MessageBoxScript(std::initializer_list<Answer> answers)
   t_active = this;
 }
 
+MessageBoxScript::MessageBoxScript(std::function<int(const ShownBox&)> responder)
+    : MessageBoxScript() {
+  responder_ = std::move(responder);
+}
+
 MessageBoxScript::~MessageBoxScript() {
   t_active = nullptr;
   UnhookWindowsHookEx(filterHook_);
@@ -144,7 +149,9 @@ void MessageBoxScript::Handle(HWND box) {
   shown_.push_back({GetWindow(box, GW_OWNER), WindowText(box), MessageText(box),
                     ButtonFlags(buttons) | IconFlags(box) | DefaultButtonFlags(box, buttons)});
   int button = buttons.empty() ? IDCANCEL : buttons.back();
-  if (answers_.empty()) {
+  if (responder_) {
+    button = responder_(shown_.back());
+  } else if (answers_.empty()) {
     ++unexpected_;
   } else {
     if (answers_.back().first) {

@@ -27,6 +27,8 @@ class MessageBoxScript {
  public:
   MessageBoxScript() : MessageBoxScript(std::initializer_list<Answer>{}) {}
   MessageBoxScript(std::initializer_list<Answer> answers);
+  // Answers every box with the button that responder picks for it.
+  explicit MessageBoxScript(std::function<int(const ShownBox&)> responder);
   ~MessageBoxScript();
   MessageBoxScript(const MessageBoxScript&) = delete;
   MessageBoxScript& operator=(const MessageBoxScript&) = delete;
@@ -48,6 +50,7 @@ class MessageBoxScript {
   HHOOK filterHook_;
   HWND pending_ = nullptr;
   std::vector<Answer> answers_;
+  std::function<int(const ShownBox&)> responder_;
   std::vector<ShownBox> shown_;
   std::vector<HWND> handled_;
   int unexpected_ = 0;

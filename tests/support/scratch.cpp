@@ -51,10 +51,29 @@ bool Exists(const std::string& path) {
   return fs::exists(path);
 }
 
+const char* const kPackageFiles[4] = {"Readme.txt", "Example\\TavrickTest.nsi",
+                                      "Include\\Tavrick.nsh", "Plugin\\Tavrick.dll"};
+const char* const kInstalledFiles[4] = {"Docs\\Tavrick\\Readme.txt",
+                                        "Examples\\Tavrick\\TavrickTest.nsi",
+                                        "Include\\Tavrick.nsh", "Plugins\\Tavrick.dll"};
+
+void MarkInstalled(const std::string& nsisDir) {
+  for (const char* file : kInstalledFiles) {
+    WriteFile(nsisDir / file, "old");
+  }
+}
+
+std::vector<std::string> InstalledContents(const std::string& nsisDir) {
+  std::vector<std::string> contents;
+  for (const char* file : kInstalledFiles) {
+    contents.push_back(ReadFile(nsisDir / file));
+  }
+  return contents;
+}
+
 void LayOutPackage(const std::string& setupDir) {
-  for (const char* file :
-       {"Readme.txt", "Example\\TavrickTest.nsi", "Include\\Tavrick.nsh", "Plugin\\Tavrick.dll"}) {
-    WriteFile(setupDir + "\\" + file, file);
+  for (const char* file : kPackageFiles) {
+    WriteFile(setupDir / file, file);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class ScratchDir {
  public:
@@ -38,6 +39,16 @@ void WriteFile(const std::string& path, const std::string& content);
 // The file's content, or "<missing>" / "<folder>".
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
+
+// The package's files, and where each goes in an NSIS directory without
+// Plugins\x86-ansi, in the order they are installed.
+extern const char* const kPackageFiles[4];
+extern const char* const kInstalledFiles[4];
+
+// Writes "old" into each installed file, as an earlier installation would have.
+void MarkInstalled(const std::string& nsisDir);
+// What each installed file holds, in install order ("<missing>" when absent).
+std::vector<std::string> InstalledContents(const std::string& nsisDir);
 
 // The package as it is unpacked: Readme.txt, Example\TavrickTest.nsi,
 // Include\Tavrick.nsh and Plugin\Tavrick.dll, each holding its own relative name.
