@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/common.h"
 #include "support/setup_process.h"
 
 namespace {
@@ -15,7 +16,6 @@ namespace {
 const std::string kRoot = "C:\\tavrick-bench";
 const std::string kPackage = kRoot + "\\package";
 const std::string kNsis = kRoot + "\\NSIS";
-constexpr char kTitle[] = "Tavrick Plugin (for Pocket PC) Setup";
 
 double NowMs() {
   static LARGE_INTEGER frequency = [] {
@@ -118,10 +118,10 @@ double TimeSetupInstall(double* clickToBox) {
   ClearTargets(false);
   double start = NowMs();
   Process process(kPackage + "\\TavrickSetup.exe");
-  HWND dialog = process.Window(kTitle);
+  HWND dialog = process.Window(SETUP_TITLE);
   double click = NowMs();
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-  HWND box = process.Window(kTitle, dialog);
+  HWND box = process.Window(SETUP_TITLE, dialog);
   *clickToBox = NowMs() - click;
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   process.End();
@@ -160,10 +160,10 @@ int main(int argc, char** argv) {
   LayOut(argv[1]);
   int runs = std::atoi(argv[2]);
   std::vector<double> setupStart, baseStart, setupInstall, baseInstall, clickToBox, empty;
-  TimeStartUp("TavrickSetup.exe", kTitle);  // warm Wine's caches before measuring
+  TimeStartUp("TavrickSetup.exe", SETUP_TITLE);  // warm Wine's caches before measuring
   TimeStartUp("baseline_dialog.exe", "");
   for (int i = 0; i < runs; ++i) {
-    setupStart.push_back(TimeStartUp("TavrickSetup.exe", kTitle));
+    setupStart.push_back(TimeStartUp("TavrickSetup.exe", SETUP_TITLE));
     baseStart.push_back(TimeStartUp("baseline_dialog.exe", ""));
     double click = 0;
     setupInstall.push_back(TimeSetupInstall(&click));

@@ -8,13 +8,13 @@
 #include <iostream>
 #include <string>
 
+#include "common/common.h"
 #include "support/nsis_key.h"
 #include "support/scratch.h"
 #include "support/setup_process.h"
 
 namespace {
 
-constexpr char kTitle[] = "Tavrick Plugin (for Pocket PC) Setup";
 constexpr int kBrowse = 1005;
 
 void Shot(const char* name, HWND window) {
@@ -40,7 +40,7 @@ void Scenario(const std::string& setupExe, Prepare prepare, Drive drive) {
   prepare(package, nsis);
   NsisKey key(REG_SZ, NsisKey::Sz(nsis));
   SetupProcess setup(package / "TavrickSetup.exe", "", package);
-  HWND dialog = setup.WaitForWindow(kTitle);
+  HWND dialog = setup.WaitForWindow(SETUP_TITLE);
   if (dialog == nullptr) {
     std::fprintf(stderr, "picture_driver: the dialog did not appear\n");
     std::exit(1);
@@ -57,7 +57,7 @@ void Installed(const std::string&, const std::string& nsis) {
 
 // Shoots the next box, then answers it.
 void ShootBox(SetupProcess& setup, HWND dialog, const char* name, int button) {
-  HWND box = setup.WaitForWindow(kTitle, dialog);
+  HWND box = setup.WaitForWindow(SETUP_TITLE, dialog);
   Shot(name, box);
   setup.Answer(dialog, button);
 }

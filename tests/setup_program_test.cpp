@@ -4,13 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "common/common.h"
 #include "support/nsis_key.h"
 #include "support/scratch.h"
 #include "support/setup_process.h"
 
 namespace {
-
-constexpr char kTitle[] = "Tavrick Plugin (for Pocket PC) Setup";
 
 struct Prompt {
   std::string textEnd;  // how the box's text ends
@@ -48,7 +47,7 @@ class SetupProgramTest : public testing::TestWithParam<RunCase> {
 
     SetupProcess setup(exe, c.arguments, scratch.path());  // not started from its own folder
     ASSERT_TRUE(setup.started());
-    HWND dialog = setup.WaitForWindow(kTitle);
+    HWND dialog = setup.WaitForWindow(SETUP_TITLE);
     ASSERT_NE(dialog, nullptr);
     PostMessageA(dialog, WM_COMMAND, c.command, 0);
     for (const Prompt& prompt : c.prompts) {

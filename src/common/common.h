@@ -17,6 +17,9 @@ inline constexpr char kPathTooLong[] = "Path is too long. Installation aborted";
 // when text had to be cut short to fit.
 BOOL AppendText(char* buffer, int size, const char* text);
 
+// Sets buffer (size bytes) to text, as AppendText does to an empty buffer.
+BOOL CopyText(char* buffer, int size, const char* text);
+
 // Sets path to "folder\name". Returns FALSE when that does not fit kPathSize
 // bytes; path then holds the part that did, which must not name a file.
 BOOL FormPath(char* path, const char* folder, const char* name);

@@ -12,10 +12,14 @@ BOOL AppendText(char* buffer, int size, const char* text) {
   return *text == '\0';
 }
 
+BOOL CopyText(char* buffer, int size, const char* text) {
+  buffer[0] = '\0';
+  return AppendText(buffer, size, text);
+}
+
 BOOL FormPath(char* path, const char* folder, const char* name) {
-  path[0] = '\0';
   // Evaluate all three so that a cut-short path still shows as much as fits.
-  BOOL fits = AppendText(path, kPathSize, folder);
+  BOOL fits = CopyText(path, kPathSize, folder);
   fits = AppendText(path, kPathSize, "\\") && fits;
   return AppendText(path, kPathSize, name) && fits;
 }

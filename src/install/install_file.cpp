@@ -11,8 +11,7 @@ BOOL CopyWithRetry(HWND owner, const char* source, const char* target) {
     char text[kReasonSize + 32];
     char reason[kReasonSize];
     DescribeError(GetLastError(), reason, kReasonSize);
-    text[0] = '\0';
-    AppendText(text, sizeof text, "File could not be copied.\n");
+    CopyText(text, sizeof text, "File could not be copied.\n");
     AppendText(text, sizeof text, reason);
     if (AskAboutPath(owner, target, text, MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY) {
       return ShowAborted(owner);

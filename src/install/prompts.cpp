@@ -9,8 +9,7 @@ constexpr int kMessageSize = kPathSize + 256;
 
 int AskAboutPath(HWND owner, const char* path, const char* text, UINT flags) {
   char message[kMessageSize];
-  message[0] = '\0';
-  AppendText(message, kMessageSize, path);
+  CopyText(message, kMessageSize, path);
   AppendText(message, kMessageSize, "\n\n");
   AppendText(message, kMessageSize, text);
   return MessageBoxA(owner, message, SETUP_TITLE, flags);
@@ -23,8 +22,7 @@ BOOL ShowAborted(HWND owner) {
 
 BOOL ShowPathTooLong(HWND owner, const char* partialPath) {
   char path[kPathSize + 4];
-  path[0] = '\0';
-  AppendText(path, sizeof path, partialPath);
+  CopyText(path, sizeof path, partialPath);
   AppendText(path, sizeof path, "...");
   AskAboutPath(owner, path, kPathTooLong, MB_ICONERROR);
   return FALSE;

@@ -5,8 +5,7 @@ namespace {
 
 BOOL FormSourceFolder(const InstallItem& item, const char* setupDir, char* folder) {
   if (item.sourceFolder == nullptr) {
-    folder[0] = '\0';
-    return AppendText(folder, kPathSize, setupDir);
+    return CopyText(folder, kPathSize, setupDir);
   }
   return FormPath(folder, setupDir, item.sourceFolder);
 }
@@ -23,8 +22,7 @@ BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, char* folder
   if (item.childOnlyIfPresent && !(fits && FolderExists(child))) {
     return TRUE;
   }
-  folder[0] = '\0';
-  AppendText(folder, kPathSize, child);
+  CopyText(folder, kPathSize, child);
   return fits;
 }
 

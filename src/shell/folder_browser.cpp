@@ -49,10 +49,9 @@ void BrowseForNsisDir(HWND dialog) {
 
 int CALLBACK NsisBrowseCallback(HWND hwnd, UINT uMsg, LPARAM lParam, LPARAM lpData) {
   char buffer[kPathSize];
-  buffer[0] = '\0';
   if (uMsg == BFFM_INITIALIZED) {
     SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, lpData);
-    AppendText(buffer, kPathSize, reinterpret_cast<const char*>(lpData));
+    CopyText(buffer, kPathSize, reinterpret_cast<const char*>(lpData));
   } else if (uMsg == BFFM_SELCHANGED) {
     if (!SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(lParam), buffer)) {
       buffer[0] = '\0';  // a virtual item, such as the computer

@@ -34,7 +34,7 @@ void ReadNsisDirFromRegistry(char* buffer) {
   DWORD type = QueryDefaultString(key, raw);
   RegCloseKey(key);
   if (type == REG_SZ) {
-    AppendText(buffer, kPathSize, raw);
+    CopyText(buffer, kPathSize, raw);
   } else if (type == REG_EXPAND_SZ) {
     DWORD needed = ExpandEnvironmentStringsA(raw, buffer, kPathSize);
     if (needed == 0 || needed > static_cast<DWORD>(kPathSize)) {

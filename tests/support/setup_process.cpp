@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "common/common.h"
+
 namespace {
 
 constexpr DWORD kDeadlineMs = 15000;
@@ -79,7 +81,7 @@ HWND SetupProcess::WaitForWindow(const std::string& caption, HWND besides) {
 }
 
 std::string SetupProcess::Answer(HWND dialog, int button) {
-  HWND box = WaitForWindow("Tavrick Plugin (for Pocket PC) Setup", dialog);
+  HWND box = WaitForWindow(SETUP_TITLE, dialog);
   if (box == nullptr) {
     return "";
   }
