@@ -38,15 +38,19 @@ expected_dialog='1002 DIALOG 0, 0, 241, 55
 STYLE 0x90c808c4
 FONT 8, "MS Sans Serif"
 BEGIN
+  CONTROL "NSIS:", 65535, "STATIC", 0x50000000, 37, 12, 19, 12
   CONTROL "", 1004, "EDIT", 0x50810000, 59, 10, 152, 12
   CONTROL "...", 1005, "BUTTON", 0x50010300, 215, 10, 15, 12
   CONTROL "&Install", 1, "BUTTON", 0x50010300, 179, 35, 50, 14
   CONTROL "&Cancel", 2, "BUTTON", 0x50010000, 12, 35, 50, 14
-  CONTROL "NSIS:", 65535, "STATIC", 0x50000000, 37, 12, 19, 12
   CONTROL 1001, 1003, "STATIC", 0x50000003, 7, 5, 21, 20
 END'
 dialog=$(awk '/^1002 DIALOG/,/^END/' <<<"$resources")
 check "dialog 1002 as laid out" test "$dialog" = "$expected_dialog"
+# Screen readers name the field after the static text just before it.
+check "the NSIS: label directly precedes the field" \
+  grep -A1 -x '  CONTROL "NSIS:".*' <<<"$dialog" | grep -q '^  CONTROL "", 1004, "EDIT"'
+
 check "icon group 1001" grep -q '^1001 14 ' <<<"$resources"
 check "two icon images" test "$(grep -c '^[0-9]* 3 /\* RT_ICON' <<<"$resources")" -eq 2
 check "English (United States) resources" \
