@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/ansi_path.h"
 #include "common/common.h"
 #include "support/scratch.h"
 
@@ -82,5 +83,78 @@ TEST(FolderExistsTest, TellsFoldersFromFiles) {
   // A folder whose pattern would not fit is not probed at all.
   EXPECT_FALSE(FolderExists(std::string(300, 'c').c_str()));
 }
+
+TEST(SameFileTest, ComparesIdentityNotSpelling) {
+  ScratchDir scratch;
+  WriteFile(scratch / "a\\file.txt", "x");
+  WriteFile(scratch / "b\\file.txt", "x");
+  std::string file = scratch / "a\\file.txt";
+  char shortName[MAX_PATH];
+  ASSERT_GT(GetShortPathNameA(file.c_str(), shortName, MAX_PATH), 0u);
+
+  EXPECT_TRUE(SameFile(file.c_str(), file.c_str()));
+  EXPECT_TRUE(SameFile(file.c_str(), (scratch / "b\\..\\A\\.\\FILE.TXT").c_str()));
+  EXPECT_TRUE(SameFile(file.c_str(), shortName));
+  EXPECT_FALSE(SameFile(file.c_str(), (scratch / "b\\file.txt").c_str()));  // equal, not one
+  EXPECT_FALSE(SameFile(file.c_str(), (scratch / "missing.txt").c_str()));
+  EXPECT_FALSE(SameFile((scratch / "missing.txt").c_str(), (scratch / "missing.txt").c_str()));
+}
+
+// Names from outside the code page: Cyrillic letters, and fullwidth look-alikes
+// that a best-fit conversion would turn into "\..".
+struct WideCase {
+  const char* name;
+  std::wstring leaf;
+  bool exists;
+  bool converts;
+  const char* exactly;  // the conversion when it is known, else only its shape is checked
+};
+
+class AnsiPathTest : public testing::TestWithParam<WideCase> {};
+
+std::wstring Widen(const std::string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+TEST_P(AnsiPathTest, ConvertsOnlyExactly) {
+  const WideCase& c = GetParam();
+  ScratchDir scratch;
+  std::wstring folder = Widen(scratch.path()) + L"\\" + c.leaf;
+  if (c.exists) {
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  }
+  char path[kPathSize + 16];
+  std::memset(path, kGuard, sizeof path);
+
+  EXPECT_EQ(AnsiPathFromWide(folder.c_str(), path) != FALSE, c.converts);
+  EXPECT_EQ(path[kPathSize], kGuard);
+  std::string converted = path;
+  if (!c.converts) {
+    EXPECT_EQ(converted, "");
+  } else if (c.exactly != nullptr) {
+    EXPECT_EQ(converted, scratch.path() + "\\" + c.exactly);
+  } else {
+    // The short form of the same folder, in plain characters.
+    std::string leaf = converted.substr(std::min(converted.size(), scratch.path().size() + 1));
+    EXPECT_EQ(converted, scratch.path() + "\\" + leaf);
+    EXPECT_EQ(leaf.find_first_of("?\\"), std::string::npos) << converted;
+    EXPECT_NE(leaf, "..");
+    EXPECT_TRUE(FolderExists(converted.c_str())) << converted;
+  }
+  if (c.exists) {
+    RemoveDirectoryW(folder.c_str());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, AnsiPathTest,
+    testing::Values(WideCase{"Plain", L"NSIS", false, true, "NSIS"},
+                    WideCase{"Latin1", L"Caf\u00e9", false, true, "Caf\xe9"},
+                    WideCase{"CyrillicExisting", L"\u041f\u0451\u0442\u0440", true, true, nullptr},
+                    WideCase{"CyrillicMissing", L"\u041f\u0451\u0442\u0440", false, false, nullptr},
+                    WideCase{"LookAlikeExisting", L"\uff0e\uff0e", true, true, nullptr},
+                    WideCase{"LookAlikeMissing", L"x\uff3c\uff0e\uff0e", false, false, nullptr},
+                    WideCase{"TooLong", std::wstring(kPathSize, L'w'), false, false, nullptr}),
+    [](const testing::TestParamInfo<WideCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,18 @@ TEST_F(BrowseCallbackTest, ItemWithoutAFileSystemPathDisablesOk) {
   EXPECT_EQ(g_sent, std::vector<Sent>{Ok(false)});
 }
 
+// A folder whose name is outside the code page is judged by its short form,
+// which names it exactly; "????" would be a wildcard that names nothing.
+TEST_F(BrowseCallbackTest, FolderOutsideTheCodePageIsJudgedByItsExactShortForm) {
+  std::wstring folder =
+      std::wstring(scratch.path().begin(), scratch.path().end()) + L"\\\u041f\u0451\u0442\u0440";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  CloseHandle(CreateFileW((folder + L"\\makensis.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                          CREATE_NEW, 0, nullptr));
+  Select(ILCreateFromPathW(folder.c_str()));
+  EXPECT_EQ(g_sent, std::vector<Sent>{Ok(true)});
+}
+
 TEST_F(BrowseCallbackTest, CandidateTooLongForItsBufferIsNotFound) {
   std::string longest = PaddedPath(scratch.path(), kPathSize - 1);
   Opened(longest);
@@ -148,6 +161,44 @@ TEST_F(BrowseCallbackTest, EmptyPathNeverEnablesOkUnlikeTheDialog) {
   DeleteFileA("\\makensis.exe");
   SetCurrentDirectoryA(previous);
 }
+
+// The browser opens on the full path of the field's text, which is also what
+// its OK is first decided from.
+struct StartPathCase {
+  const char* text;
+  const char* path;  // "@" stands for the current folder's parent
+};
+
+class BrowserStartPathTest : public testing::TestWithParam<StartPathCase> {};
+
+TEST_P(BrowserStartPathTest, IsTheFullPathTheBrowserCanSelect) {
+  ScratchDir scratch;
+  MakeFolder(scratch / "here");
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA((scratch / "here").c_str());
+  char path[kPathSize + 8];
+  std::memset(path, 'G', sizeof path);
+  BrowserStartPath(GetParam().text, path);
+  SetCurrentDirectoryA(previous);
+
+  std::string expected = GetParam().path;
+  if (!expected.empty() && expected[0] == '@') {
+    expected.replace(0, 1, scratch.path());
+  }
+  EXPECT_EQ(std::string(path), expected);
+  EXPECT_EQ(path[kPathSize], 'G');
+}
+
+const std::string kLongRelative(kPathSize - 1, 'r');
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, BrowserStartPathTest,
+    testing::Values(StartPathCase{"..\\NSIS", "@\\NSIS"}, StartPathCase{"NSIS\\", "@\\here\\NSIS\\"},
+                    StartPathCase{"C:/NSIS", "C:\\NSIS"}, StartPathCase{"C:\\NSIS", "C:\\NSIS"},
+                    StartPathCase{"\\\\?\\C:\\NSIS", "C:\\NSIS"},
+                    StartPathCase{"\\\\?\\UNC\\server\\share\\NSIS", "\\\\server\\share\\NSIS"},
+                    StartPathCase{"", ""}, StartPathCase{kLongRelative.c_str(), ""}));
 
 // The real browser, opened from the dialog's "..." button and answered by the
 // same hook that answers message boxes.
@@ -231,6 +282,16 @@ class RealBrowserTest : public testing::Test {
 
 TEST_F(RealBrowserTest, ChoosingTheOpenedFolderReplacesTheTypedText) {
   EXPECT_EQ(Browse(nsis + "\\", IDOK, nsis), "Choose NSIS directory:");
+  EXPECT_EQ(FieldText(), nsis);
+  EXPECT_TRUE(IsWindowEnabled(g_hwndInstall));
+}
+
+TEST_F(RealBrowserTest, RelativeTextOpensOnItsFolderAndChoosingGivesTheFullPath) {
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(plain.c_str());
+  Browse("..\\NSIS", IDOK, nsis);
+  SetCurrentDirectoryA(previous);
   EXPECT_EQ(FieldText(), nsis);
   EXPECT_TRUE(IsWindowEnabled(g_hwndInstall));
 }

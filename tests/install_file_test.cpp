@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "install/install.h"
+#include "install/prompts.h"
 #include "support/expect.h"
 #include "support/message_boxes.h"
 #include "support/scratch.h"
@@ -51,24 +53,50 @@ TEST_F(InstallFileTest, TargetThatIsAFolderIsReportedWhenTheCopyFails) {
   std::vector<std::string> shown = Shown(script);
   ASSERT_EQ(shown.size(), 3u);
   EXPECT_EQ(shown[0], ReplaceBox(target / "Tavrick.nsh"));
-  EXPECT_EQ(shown[1].rfind(CopyFailedPrefix(target / "Tavrick.nsh"), 0), 0u) << shown[1];
+  EXPECT_EQ(shown[1].rfind(CopyFailedPrefix(source / "Tavrick.nsh", target / "Tavrick.nsh"), 0),
+            0u)
+      << shown[1];
   EXPECT_EQ(shown[1].substr(shown[1].size() - 5), "|0x15");  // Retry/Cancel, error icon
   EXPECT_EQ(shown[2], AbortedBox());
   EXPECT_EQ(ReadFile(target / "Tavrick.nsh"), "<folder>");
 }
 
-TEST_F(InstallFileTest, RetryCopiesOnceTheLockIsReleased) {
+// Another program holds the package file or the installed one open: the box
+// names both files and the system's reason, and Retry copies once it lets go.
+class LockedFileTest : public InstallFileTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(LockedFileTest, RetryCopiesOnceTheLockIsReleased) {
   WriteFile(target / "Tavrick.nsh", "old header");
-  HANDLE lock = CreateFileA((target / "Tavrick.nsh").c_str(), GENERIC_READ, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+  std::string locked = (GetParam() ? source : target) / "Tavrick.nsh";
+  HANDLE lock = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   MessageBoxScript script{IDYES, Answer{IDRETRY, [&](HWND) { CloseHandle(lock); }}};
   EXPECT_TRUE(Install(target));
   std::vector<std::string> shown = Shown(script);
   ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[1].rfind(CopyFailedPrefix(target / "Tavrick.nsh"), 0), 0u) << shown[1];
+  EXPECT_EQ(shown[1], CopyFailedPrefix(source / "Tavrick.nsh", target / "Tavrick.nsh") +
+                          "Sharing violation.|0x15");  // Retry/Cancel, error icon
   EXPECT_EQ(ReadFile(target / "Tavrick.nsh"), "new header");
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, LockedFileTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "Package" : "Installed");
+                         });
+
+// The package unpacked inside the NSIS folder: the file is its own target,
+// under whatever spelling of the folder.
+class OwnTargetTest : public InstallFileTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(OwnTargetTest, IsLeftAsItIsWithoutAsking) {
+  MessageBoxScript script;
+  EXPECT_TRUE(Install(source + GetParam()));
+  EXPECT_TRUE(script.shown().empty());
+  EXPECT_EQ(ReadFile(source / "Tavrick.nsh"), "new header");
+}
+
+INSTANTIATE_TEST_SUITE_P(Spellings, OwnTargetTest,
+                         testing::Values("", "\\", "\\..\\src", "\\.\\..\\SRC"));
 
 struct MissingSourceCase {
   int answer;
@@ -107,5 +135,29 @@ TEST_F(InstallFileTest, PathsThatDoNotFitStopWithoutTouchingAnything) {
   EXPECT_EQ(script.shown()[0].flags, UINT{MB_ICONERROR});
   EXPECT_FALSE(Exists(longTarget));
 }
+
+// The system's reason in the copy-failure box: cut to fit, never dropped, and a
+// number where the system has no words.
+struct ReasonCase {
+  DWORD error;
+  int size;
+  const char* reason;
+};
+
+class DescribeErrorTest : public testing::TestWithParam<ReasonCase> {};
+
+TEST_P(DescribeErrorTest, GivesTheReasonCutToFit) {
+  char text[64];
+  std::memset(text, 'G', sizeof text);
+  DescribeError(GetParam().error, text, GetParam().size);
+  EXPECT_STREQ(text, GetParam().reason);
+  EXPECT_EQ(text[GetParam().size], 'G');
+}
+
+INSTANTIATE_TEST_SUITE_P(Errors, DescribeErrorTest,
+                         testing::Values(ReasonCase{ERROR_SHARING_VIOLATION, 63, "Sharing violation."},
+                                         ReasonCase{ERROR_SHARING_VIOLATION, 8, "Sharing"},
+                                         ReasonCase{0x2000FFFF, 63, "Error 536936447"},
+                                         ReasonCase{0x2000FFFF, 8, "Error 5"}));
 
 }  // namespace

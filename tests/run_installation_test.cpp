@@ -102,14 +102,16 @@ TEST_F(RunInstallationTest, MissingDocsIsReportedAndStopsTheRun) {
   EXPECT_FALSE(Run());
   std::vector<std::string> shown = Shown(script);
   ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0].rfind(CopyFailedPrefix(nsis / kTargets[0]), 0), 0u) << shown[0];
+  EXPECT_EQ(shown[0].rfind(CopyFailedPrefix(setup / kSources[0], nsis / kTargets[0]), 0), 0u)
+      << shown[0];
   EXPECT_EQ(shown[1], AbortedBox());
   EXPECT_FALSE(Exists(nsis / "Docs"));  // only the last level is ever made
   EXPECT_FALSE(Exists(nsis / "Examples\\Tavrick"));
 }
 
-// Package or NSIS folders near the path limit: the run stops with one report
-// before a path is cut short, and nothing is written.
+// Package or NSIS folders near the path limit, laid out as far as the platform
+// lets them be: every path is checked first, so the run stops with one report
+// before anything is made or copied.
 struct LongFolderCase {
   bool longSetup;
   size_t length;
@@ -118,10 +120,19 @@ struct LongFolderCase {
 class LongFolderTest : public RunInstallationTest,
                        public testing::WithParamInterface<LongFolderCase> {};
 
-TEST_P(LongFolderTest, StopsWithOneReport) {
+void LayOutWhatFits(void (*layOut)(const std::string&), const std::string& folder) {
+  try {
+    layOut(folder);
+  } catch (const std::exception&) {
+    // Paths past the platform's limit cannot be made; the rest stays.
+  }
+}
+
+TEST_P(LongFolderTest, StopsWithOneReportBeforeTouchingAnything) {
   std::string longFolder = PaddedPath(scratch.path(), GetParam().length);
-  std::string& replaced = GetParam().longSetup ? setup : nsis;
-  replaced = longFolder;
+  (GetParam().longSetup ? setup : nsis) = longFolder;
+  LayOutWhatFits(LayOutPackage, setup);
+  LayOutWhatFits(LayOutNsis, nsis);
   MessageBoxScript script{IDOK};
   EXPECT_FALSE(Run());
   ASSERT_EQ(script.shown().size(), 1u);
@@ -129,13 +140,21 @@ TEST_P(LongFolderTest, StopsWithOneReport) {
   EXPECT_EQ(box.flags, UINT{MB_ICONERROR});
   EXPECT_EQ(box.text.rfind(longFolder.substr(0, 200), 0), 0u) << box.text;
   EXPECT_NE(box.text.find("Path is too long"), std::string::npos);
-  EXPECT_FALSE(Exists(longFolder));
+  EXPECT_EQ(Targets(), std::vector<std::string>(4, "<missing>"));
+  EXPECT_FALSE(Exists(nsis / "Docs\\Tavrick"));
 }
+
+// "\Examples\Tavrick\TavrickTest.nsi" is the longest tail of any target, and
+// "\Example\TavrickTest.nsi" of any source.
+constexpr size_t kLongestNsisDir = kPathSize - 1 - 33;
+constexpr size_t kLongestSetupDir = kPathSize - 1 - 24;
 
 std::vector<LongFolderCase> LongFolderCases() {
   std::vector<LongFolderCase> cases;
-  for (size_t length = 250; length <= 260; ++length) {
+  for (size_t length = kLongestSetupDir + 1; length <= 260; ++length) {
     cases.push_back({true, length});
+  }
+  for (size_t length = kLongestNsisDir + 1; length <= 260; ++length) {
     cases.push_back({false, length});
   }
   return cases;
@@ -143,11 +162,10 @@ std::vector<LongFolderCase> LongFolderCases() {
 
 INSTANTIATE_TEST_SUITE_P(Lengths, LongFolderTest, testing::ValuesIn(LongFolderCases()));
 
-// "\Examples\Tavrick\TavrickTest.nsi" is the longest tail of any target.
-constexpr size_t kLongestNsisDir = kPathSize - 1 - 33;
-
-TEST_F(RunInstallationTest, NsisFolderOfTheLongestUsableLengthInstallsEverything) {
+TEST_F(RunInstallationTest, FoldersOfTheLongestUsableLengthsInstallEverything) {
+  setup = PaddedPath(scratch.path(), kLongestSetupDir);
   nsis = PaddedPath(scratch.path(), kLongestNsisDir);
+  LayOutPackage(setup);
   LayOutNsis(nsis);
   MessageBoxScript script;
   EXPECT_TRUE(Run());
@@ -155,15 +173,14 @@ TEST_F(RunInstallationTest, NsisFolderOfTheLongestUsableLengthInstallsEverything
   EXPECT_EQ(Targets(), kInstalled);
 }
 
-TEST_F(RunInstallationTest, NsisFolderOneLongerStopsAtTheExample) {
-  nsis = PaddedPath(scratch.path(), kLongestNsisDir + 1);
-  LayOutNsis(nsis);
-  MessageBoxScript script{IDOK};
-  EXPECT_FALSE(Run());
-  ASSERT_EQ(script.shown().size(), 1u);
-  EXPECT_NE(script.shown()[0].text.find("Path is too long"), std::string::npos);
-  EXPECT_EQ(Targets(),
-            (std::vector<std::string>{kSources[0], "<missing>", "<missing>", "<missing>"}));
+// Unpacked straight into the NSIS folder, the header is its own target: it is
+// left as it is, without a question, and the plug-in still goes in.
+TEST_F(RunInstallationTest, PackageInsideTheNsisFolderInstallsTheRest) {
+  LayOutPackage(nsis);
+  MessageBoxScript script;
+  EXPECT_TRUE(RunInstallation(owner.get(), nsis.c_str(), (nsis + "\\.").c_str()));
+  EXPECT_TRUE(script.shown().empty());
+  EXPECT_EQ(Targets(), kInstalled);
 }
 
 }  // namespace

@@ -121,6 +121,42 @@ INSTANTIATE_TEST_SUITE_P(
                     StartCase{"TooLongWithoutTerminator", REG_SZ, k259 + "y", "", false}),
     [](const testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
 
+// A value with characters outside the code page is taken only in a form that
+// names the same folder exactly: its short form, or nothing.
+struct WideValueCase {
+  const char* name;
+  std::wstring path;  // under the scratch folder, which holds NSIS and plain
+  bool makeNsis;      // make the folder, with makensis.exe in it
+  bool shown;
+};
+
+class WideValueTest : public SetupDialogTest, public testing::WithParamInterface<WideValueCase> {};
+
+TEST_P(WideValueTest, FieldNamesTheSameFolderOrNothing) {
+  const WideValueCase& c = GetParam();
+  MakeFolder(scratch / "plain");
+  std::wstring folder = std::wstring(scratch.path().begin(), scratch.path().end()) + c.path;
+  if (c.makeNsis) {
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    CloseHandle(CreateFileW((folder + L"\\makensis.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, 0, nullptr));
+  }
+  NsisKey key(folder);
+  Open();
+  std::string field = FieldText();
+  EXPECT_EQ(field.empty(), !c.shown) << field;
+  EXPECT_EQ(field.find('?'), std::string::npos) << field;
+  EXPECT_EQ(InstallEnabled(), c.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, WideValueTest,
+    testing::Values(WideValueCase{"Cyrillic", L"\\\u041f\u0451\u0442\u0440", true, true},
+                    WideValueCase{"CyrillicMissing", L"\\\u041f\u0451\u0442\u0440", false, false},
+                    // A best fit would read "plain\..\NSIS", the real NSIS folder.
+                    WideValueCase{"LookAlike", L"\\plain\\\uff0e\uff0e\\NSIS", false, false}),
+    [](const testing::TestParamInfo<WideValueCase>& info) { return std::string(info.param.name); });
+
 TEST_F(SetupDialogTest, KeyWithoutDefaultValueLeavesTheFieldEmpty) {
   NsisKey key{NsisKey::NoDefault{}};
   Open();

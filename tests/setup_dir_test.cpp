@@ -1,40 +1,87 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "shell/setup_dialog.h"
+#include "support/message_boxes.h"
+#include "support/scratch.h"
 
 namespace {
 
 struct ModulePathCase {
-  std::string modulePath;
-  DWORD reportedLength;  // as GetModuleFileNameA returned it
+  std::wstring modulePath;
+  DWORD reportedLength;  // as GetModuleFileNameW returned it
   BOOL usable;
-  std::string folder;
+  std::wstring folder;
 };
 
 class SetupDirTest : public testing::TestWithParam<ModulePathCase> {};
 
 TEST_P(SetupDirTest, CutsAtTheLastBackslash) {
   const ModulePathCase& c = GetParam();
-  char buffer[kPathSize];
-  std::memset(buffer, 'z', sizeof buffer);  // a cut-short path may have no terminator
-  std::memcpy(buffer, c.modulePath.data(), std::min(c.modulePath.size() + 1, sizeof buffer));
+  WCHAR buffer[kPathSize];
+  std::wmemset(buffer, L'z', kPathSize);  // a cut-short path may have no terminator
+  std::wmemcpy(buffer, c.modulePath.data(), std::min<size_t>(c.modulePath.size() + 1, kPathSize));
   EXPECT_EQ(SetupDirFromModulePath(buffer, c.reportedLength), c.usable);
-  EXPECT_EQ(std::string(buffer), c.folder);
+  EXPECT_EQ(std::wstring(buffer), c.folder);
 }
 
-const std::string kDeep = "C:\\" + std::string(250, 'd') + "\\TavrickSetup.exe";
+const std::wstring kDeep = L"C:\\" + std::wstring(250, L'd') + L"\\TavrickSetup.exe";
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, SetupDirTest,
-    testing::Values(ModulePathCase{"C:\\Package\\TavrickSetup.exe", 27, TRUE, "C:\\Package"},
-                    ModulePathCase{"C:\\TavrickSetup.exe", 19, TRUE, "C:"},
-                    ModulePathCase{"C:\\a\\b\\c\\x.exe", 14, TRUE, "C:\\a\\b\\c"},
-                    ModulePathCase{"TavrickSetup.exe", 16, TRUE, ""},
-                    ModulePathCase{"", 0, TRUE, ""},
-                    ModulePathCase{kDeep.substr(0, 259), 259, TRUE, "C:\\" + std::string(250, 'd')},
-                    ModulePathCase{kDeep, 260, FALSE, ""}));
+    testing::Values(ModulePathCase{L"C:\\Package\\TavrickSetup.exe", 27, TRUE, L"C:\\Package"},
+                    ModulePathCase{L"C:\\TavrickSetup.exe", 19, TRUE, L"C:"},
+                    ModulePathCase{L"C:\\a\\b\\c\\x.exe", 14, TRUE, L"C:\\a\\b\\c"},
+                    ModulePathCase{L"TavrickSetup.exe", 16, TRUE, L""},
+                    ModulePathCase{L"", 0, TRUE, L""},
+                    ModulePathCase{kDeep.substr(0, 259), 259, TRUE,
+                                   L"C:\\" + std::wstring(250, L'd')},
+                    ModulePathCase{kDeep, 260, FALSE, L""}));
+
+// Where the program's folder cannot be used, the user is told why, in a box
+// of its own, and the setup goes no further.
+struct UnusableCase {
+  const char* name;
+  std::wstring leaf;  // under the scratch folder, which has no such folder
+  DWORD length;       // 0: the path's own length
+  const char* told;
+};
+
+class UnusableSetupDirTest : public testing::TestWithParam<UnusableCase> {};
+
+TEST_P(UnusableSetupDirTest, TellsTheUserAndStops) {
+  const UnusableCase& c = GetParam();
+  ScratchDir scratch;
+  std::wstring module = std::wstring(scratch.path().begin(), scratch.path().end()) + L"\\" + c.leaf;
+  module.resize(std::max<size_t>(module.size() + 1, kPathSize), L'\0');
+  lstrcpyA(g_szSetupDir, "unchanged");
+  MessageBoxScript script{IDOK};
+  DWORD length = c.length != 0 ? c.length : static_cast<DWORD>(lstrlenW(module.c_str()));
+  EXPECT_FALSE(UseSetupDir(module.data(), length));
+  ASSERT_EQ(script.shown().size(), 1u);
+  const ShownBox& box = script.shown()[0];
+  EXPECT_EQ(box.owner, nullptr);
+  EXPECT_EQ(box.caption, SETUP_TITLE);
+  EXPECT_EQ(box.flags, UINT{MB_ICONERROR});
+  EXPECT_EQ(box.text.rfind(c.told, 0), 0u) << box.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, UnusableSetupDirTest,
+    testing::Values(UnusableCase{"Cyrillic", L"\u041f\u0451\u0442\u0440\\TavrickSetup.exe", 0,
+                                 "The name of the package's folder holds characters"},
+                    UnusableCase{"LookAlike", L"\uff3c\uff0e\uff0e\\TavrickSetup.exe", 0,
+                                 "The name of the package's folder holds characters"},
+                    UnusableCase{"TooLong", L"TavrickSetup.exe", kPathSize, kPathTooLong}),
+    [](const testing::TestParamInfo<UnusableCase>& info) { return std::string(info.param.name); });
+
+TEST(UsableSetupDirTest, PlainFolderIsTakenWithoutAWord) {
+  WCHAR module[kPathSize] = L"C:\\Package\\TavrickSetup.exe";
+  MessageBoxScript script;
+  EXPECT_TRUE(UseSetupDir(module, lstrlenW(module)));
+  EXPECT_STREQ(g_szSetupDir, "C:\\Package");
+  EXPECT_TRUE(script.shown().empty());
+}
 
 }  // namespace

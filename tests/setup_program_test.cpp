@@ -106,6 +106,49 @@ INSTANTIATE_TEST_SUITE_P(
 
 namespace {
 
+// The package unpacked under a folder whose name the code page cannot hold, or
+// that a best-fit conversion would read as "\..": the program installs its own
+// package, never the decoy one folder up.
+class FolderNameTest : public testing::TestWithParam<const wchar_t*> {};
+
+std::wstring Widen(const std::string& ascii) {
+  return std::wstring(ascii.begin(), ascii.end());
+}
+
+TEST_P(FolderNameTest, InstallsTheProgramsOwnPackage) {
+  ScratchDir scratch;
+  std::string nsis = scratch / "NSIS";
+  LayOutNsis(nsis);
+  for (const char* file : kPackageFiles) {
+    WriteFile(scratch / file, "decoy");
+  }
+  MakeFolder(scratch / "outer");
+  std::wstring package = Widen(scratch / "outer") + L"\\" + GetParam();
+  ASSERT_TRUE(CreateDirectoryW(package.c_str(), nullptr));
+  WCHAR plain[MAX_PATH];  // the same folder by its short name, to lay the package out
+  ASSERT_GT(GetShortPathNameW(package.c_str(), plain, MAX_PATH), 0u);
+  LayOutPackage(std::string(plain, plain + lstrlenW(plain)));
+  std::wstring exe = package + L"\\TavrickSetup.exe";
+  ASSERT_TRUE(CopyFileW(Widen(TestProgramFolder() / "..\\TavrickSetup.exe").c_str(), exe.c_str(),
+                        FALSE));
+  NsisKey key(REG_SZ, NsisKey::Sz(nsis));
+
+  SetupProcess setup(exe, "", scratch.path());
+  ASSERT_TRUE(setup.started());
+  HWND dialog = setup.WaitForWindow(SETUP_TITLE);
+  ASSERT_NE(dialog, nullptr);
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(setup.Answer(dialog, IDOK), "Installation complite");
+  EXPECT_EQ(setup.WaitForExit(), 0);
+  EXPECT_EQ(InstalledContents(nsis), kNew);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, FolderNameTest,
+                         testing::Values(L"\u041f\u0451\u0442\u0440", L"\uff0e\uff0e"),
+                         [](const testing::TestParamInfo<const wchar_t*>& info) {
+                           return std::string(info.index == 0 ? "Cyrillic" : "LookAlike");
+                         });
+
 class SetupProgramEdgeTest : public testing::Test {
  protected:
   std::string CopyProgramTo(const std::string& folder) {

@@ -28,6 +28,10 @@ BOOL FormPath(char* path, const char* folder, const char* name);
 // match of a wildcard pattern.
 BOOL FileExists(const char* path);
 
+// TRUE when both paths name one and the same existing file, however each is
+// spelt (relative parts, short names, links).
+BOOL SameFile(const char* first, const char* second);
+
 // TRUE when folder exists as a folder: "folder\*.*" matches at least the
 // folder's own "." entry. A folder whose pattern does not fit is not found.
 BOOL FolderExists(const char* folder);

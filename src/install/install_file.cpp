@@ -3,17 +3,10 @@
 
 namespace {
 
-constexpr int kReasonSize = 192;
-
 // Copies source over target, offering Retry for as long as the copy fails.
 BOOL CopyWithRetry(HWND owner, const char* source, const char* target) {
   while (!CopyFileA(source, target, FALSE)) {
-    char text[kReasonSize + 32];
-    char reason[kReasonSize];
-    DescribeError(GetLastError(), reason, kReasonSize);
-    CopyText(text, sizeof text, "File could not be copied.\n");
-    AppendText(text, sizeof text, reason);
-    if (AskAboutPath(owner, target, text, MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY) {
+    if (AskAfterFailedCopy(owner, source, target, GetLastError()) != IDRETRY) {
       return ShowAborted(owner);
     }
   }
@@ -40,6 +33,9 @@ BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const 
     CreateDirectoryA(targetDir, nullptr);
   }
   if (FileExists(target)) {
+    if (SameFile(source, target)) {
+      return TRUE;  // the package lies inside NSIS: the file is its own target
+    }
     switch (AskAboutPath(owner, target, "File already exists. Replace it?",
                          MB_YESNOCANCEL | MB_ICONQUESTION)) {
       case IDNO:

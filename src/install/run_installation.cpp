@@ -26,18 +26,41 @@ BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, char* folder
   return fits;
 }
 
+// Forms the item's source and target folders. Returns FALSE when a folder, or
+// the path of the item's file in it, does not fit; tooLong then holds the
+// beginning of that path.
+BOOL FormFolders(const InstallItem& item, const char* setupDir, const char* nsisDir, char* source,
+                 char* target, char* tooLong) {
+  const char* folders[] = {source, target};
+  const BOOL fits[] = {FormSourceFolder(item, setupDir, source),
+                       FormTargetFolder(item, nsisDir, target)};
+  for (int i = 0; i < 2; ++i) {
+    if (!fits[i]) {
+      CopyText(tooLong, kPathSize, folders[i]);
+      return FALSE;
+    }
+    if (!FormPath(tooLong, folders[i], item.fileName)) {
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 BOOL RunInstallation(HWND owner, const char* setupDir, const char* nsisDir) {
+  char source[kPathSize];
+  char target[kPathSize];
+  char tooLong[kPathSize];
+  // Every path is checked before the first folder is made or file copied, so
+  // that one that does not fit leaves nothing half installed.
   for (const InstallItem& item : InstallManifest) {
-    char source[kPathSize];
-    char target[kPathSize];
-    if (!FormSourceFolder(item, setupDir, source)) {
-      return ShowPathTooLong(owner, source);
+    if (!FormFolders(item, setupDir, nsisDir, source, target, tooLong)) {
+      return ShowPathTooLong(owner, tooLong);
     }
-    if (!FormTargetFolder(item, nsisDir, target)) {
-      return ShowPathTooLong(owner, target);
-    }
+  }
+  for (const InstallItem& item : InstallManifest) {
+    FormFolders(item, setupDir, nsisDir, source, target, tooLong);
     if (!InstallFile(owner, source, item.fileName, target)) {
       return FALSE;
     }

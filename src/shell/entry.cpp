@@ -4,9 +4,8 @@
 extern "C" void SetupEntry() {
   RestrictDllSearchToSystem();
   g_hInstance = GetModuleHandleA(nullptr);
-  DWORD length = GetModuleFileNameA(nullptr, g_szSetupDir, kPathSize);
-  if (!SetupDirFromModulePath(g_szSetupDir, length)) {
-    MessageBoxA(nullptr, kPathTooLong, SETUP_TITLE, MB_ICONERROR);
+  WCHAR modulePath[kPathSize];
+  if (!UseSetupDir(modulePath, GetModuleFileNameW(nullptr, modulePath, kPathSize))) {
     ExitProcess(0);
   }
 

@@ -1,3 +1,4 @@
+#include "common/ansi_path.h"
 #include "shell/setup_dialog.h"
 
 #include <objbase.h>
@@ -6,6 +7,27 @@
 namespace {
 
 constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+constexpr char kLongPathPrefix[] = "\\\\?\\";     // \\?\C:\...
+constexpr char kLongUncPrefix[] = "\\\\?\\UNC\\";  // \\?\UNC\server\share...
+
+BOOL StartsWith(const char* text, const char* prefix) {
+  while (*prefix != '\0' && *text == *prefix) {
+    ++text;
+    ++prefix;
+  }
+  return *prefix == '\0';
+}
+
+// The file-system path of an item, when it has one that the code page holds
+// exactly; otherwise path is empty and the result FALSE.
+BOOL PathFromItemList(LPCITEMIDLIST list, char* path) {
+  WCHAR wide[kPathSize];
+  if (!SHGetPathFromIDListW(list, wide)) {
+    path[0] = '\0';  // a virtual item, such as the computer
+    return FALSE;
+  }
+  return AnsiPathFromWide(wide, path);
+}
 
 void FreeItemList(LPITEMIDLIST list) {
   IMalloc* allocator;
@@ -17,9 +39,22 @@ void FreeItemList(LPITEMIDLIST list) {
 
 }  // namespace
 
+void BrowserStartPath(const char* text, char* path) {
+  DWORD length = GetFullPathNameA(text, kPathSize, path, nullptr);
+  if (length == 0 || length >= static_cast<DWORD>(kPathSize)) {
+    path[0] = '\0';
+  } else if (StartsWith(path, kLongUncPrefix)) {
+    CopyText(path + 2, kPathSize - 2, path + sizeof kLongUncPrefix - 1);  // \\server\share...
+  } else if (StartsWith(path, kLongPathPrefix)) {
+    CopyText(path, kPathSize, path + sizeof kLongPathPrefix - 1);
+  }
+}
+
 void BrowseForNsisDir(HWND dialog) {
+  char text[kPathSize];
+  GetWindowTextA(g_hwndNsisDir, text, kPathSize);
   char buffer[kPathSize];
-  GetWindowTextA(g_hwndNsisDir, buffer, kPathSize);
+  BrowserStartPath(text, buffer);
 
   BROWSEINFOA info = {};
   info.hwndOwner = dialog;
@@ -35,8 +70,8 @@ void BrowseForNsisDir(HWND dialog) {
   LPITEMIDLIST list = SHBrowseForFolderA(&info);
   if (list != nullptr) {
     // The browser has put the chosen item's display name into buffer; only a
-    // real path may replace the field's text.
-    BOOL converted = SHGetPathFromIDListA(list, buffer);
+    // real path that converts exactly may replace the field's text.
+    BOOL converted = PathFromItemList(list, buffer);
     FreeItemList(list);
     if (converted) {
       SetWindowTextA(g_hwndNsisDir, buffer);
@@ -53,9 +88,7 @@ int CALLBACK NsisBrowseCallback(HWND hwnd, UINT uMsg, LPARAM lParam, LPARAM lpDa
     SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, lpData);
     CopyText(buffer, kPathSize, reinterpret_cast<const char*>(lpData));
   } else if (uMsg == BFFM_SELCHANGED) {
-    if (!SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(lParam), buffer)) {
-      buffer[0] = '\0';  // a virtual item, such as the computer
-    }
+    PathFromItemList(reinterpret_cast<LPCITEMIDLIST>(lParam), buffer);
   } else {
     return 0;
   }

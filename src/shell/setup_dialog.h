@@ -12,16 +12,27 @@ extern HWND g_hwndNsisDir;            // the dialog's NSIS directory field
 // program was started from, where a download may have left anything.
 void RestrictDllSearchToSystem();
 
-// Cuts the module path in path (length characters, as GetModuleFileNameA
+// Cuts the module path in path (length characters, as GetModuleFileNameW
 // reported them) to its folder, with no trailing backslash. Returns FALSE, and
-// leaves path empty, when the module path did not fit kPathSize bytes.
-BOOL SetupDirFromModulePath(char* path, DWORD length);
+// leaves path empty, when the module path did not fit kPathSize characters.
+BOOL SetupDirFromModulePath(WCHAR* path, DWORD length);
+
+// Sets g_szSetupDir to the folder of the module path in modulePath (length
+// characters, as GetModuleFileNameW reported them). When that folder is too
+// long, or its name cannot be held exactly in the ANSI code page, tells the
+// user and returns FALSE: the setup cannot go on.
+BOOL UseSetupDir(WCHAR* modulePath, DWORD length);
 
 // Puts the NSIS directory that NSIS's installer recorded into buffer
 // (kPathSize bytes), or leaves it empty when there is no usable string.
 void ReadNsisDirFromRegistry(char* buffer);
 
 INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+// Puts the full path of the field's text into path (kPathSize bytes) in the
+// form the folder browser can select: relative parts resolved, forward slashes
+// turned, the long-path prefix dropped. Empty when there is none that fits.
+void BrowserStartPath(const char* text, char* path);
 
 // Lets the user choose the NSIS directory in the shell's folder browser.
 void BrowseForNsisDir(HWND dialog);

@@ -20,6 +20,7 @@ inline std::string AbortedBox() {
   return Box("Installation aborted", 0x30);
 }
 // The copy-failure box up to the system's reason, which follows.
-inline std::string CopyFailedPrefix(const std::string& target) {
-  return std::string(SETUP_TITLE) + "|" + target + "\n\nFile could not be copied.\n";
+inline std::string CopyFailedPrefix(const std::string& source, const std::string& target) {
+  return std::string(SETUP_TITLE) + "|From: " + source + "\nTo: " + target +
+         "\n\nFile could not be copied.\n";
 }

@@ -20,6 +20,14 @@ class NsisKey {
                    static_cast<DWORD>(data.size()));
     RegCloseKey(key);
   }
+  // Sets the key's default value to a string of UTF-16 text, terminated.
+  explicit NsisKey(const std::wstring& text) : NsisKey() {
+    HKEY key;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExW(key, L"", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
   // The key with no default value.
   struct NoDefault {};
   explicit NsisKey(NoDefault) : NsisKey() {

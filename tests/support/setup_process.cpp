@@ -30,6 +30,14 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
   return TRUE;
 }
 
+std::wstring Widen(const std::string& text) {
+  std::wstring wide(text.size() + 1, L'\0');
+  int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(),
+                                   static_cast<int>(wide.size()));
+  wide.resize(length > 0 ? length - 1 : 0);
+  return wide;
+}
+
 std::string ControlText(HWND control) {
   char text[1024] = "";
   DWORD_PTR ignored;
@@ -41,15 +49,19 @@ std::string ControlText(HWND control) {
 }  // namespace
 
 SetupProcess::SetupProcess(const std::string& exe, const std::string& arguments,
+                           const std::string& workingDir)
+    : SetupProcess(Widen(exe), arguments, workingDir) {}
+
+SetupProcess::SetupProcess(const std::wstring& exe, const std::string& arguments,
                            const std::string& workingDir) {
-  std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-  std::vector<char> writable(commandLine.begin(), commandLine.end());
-  writable.push_back('\0');
-  STARTUPINFOA startup = {};
+  std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + Widen(arguments));
+  std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
+  writable.push_back(L'\0');
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
-  if (CreateProcessA(exe.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     workingDir.c_str(), &startup, &info)) {
+  if (CreateProcessW(exe.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     Widen(workingDir).c_str(), &startup, &info)) {
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     id_ = info.dwProcessId;

@@ -9,6 +9,9 @@ class SetupProcess {
  public:
   // Starts exe with the given arguments from workingDir.
   SetupProcess(const std::string& exe, const std::string& arguments, const std::string& workingDir);
+  // The same for a program whose path the ANSI code page may not hold.
+  SetupProcess(const std::wstring& exe, const std::string& arguments,
+               const std::string& workingDir);
   ~SetupProcess();
   SetupProcess(const SetupProcess&) = delete;
   SetupProcess& operator=(const SetupProcess&) = delete;
