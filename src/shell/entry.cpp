@@ -2,7 +2,7 @@
 #include "shell/setup_dialog.h"
 
 extern "C" void SetupEntry() {
-  RestrictDllSearchToSystem();
+  HardenProcess();
   g_hInstance = GetModuleHandleA(nullptr);
   WCHAR modulePath[kPathSize];
   if (!UseSetupDir(modulePath, GetModuleFileNameW(nullptr, modulePath, kPathSize))) {

@@ -12,6 +12,10 @@ extern HWND g_hwndNsisDir;            // the dialog's NSIS directory field
 // program was started from, where a download may have left anything.
 void RestrictDllSearchToSystem();
 
+// What the program does first: restricts the library search as above, and
+// turns off the system's critical-error boxes, keeping the rest of its mode.
+void HardenProcess();
+
 // Cuts the module path in path (length characters, as GetModuleFileNameW
 // reported them) to its folder, with no trailing backslash. Returns FALSE, and
 // leaves path empty, when the module path did not fit kPathSize characters.

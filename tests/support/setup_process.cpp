@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr DWORD kDeadlineMs = 15000;
+constexpr DWORD kDeadlineMs = SetupProcess::kDeadlineMs;
 constexpr DWORD kPollMs = 1;  // fine enough for bench/run to time windows by
 
 struct Search {
@@ -77,7 +77,7 @@ SetupProcess::~SetupProcess() {
   }
 }
 
-HWND SetupProcess::WaitForWindow(const std::string& caption, HWND besides) {
+HWND SetupProcess::WaitForWindow(const std::string& caption, HWND besides, DWORD deadlineMs) {
   DWORD start = GetTickCount();
   do {
     Search search = {id_, caption, besides, nullptr};
@@ -88,7 +88,7 @@ HWND SetupProcess::WaitForWindow(const std::string& caption, HWND besides) {
     if (WaitForSingleObject(process_, kPollMs) == WAIT_OBJECT_0) {
       return nullptr;
     }
-  } while (GetTickCount() - start < kDeadlineMs);
+  } while (GetTickCount() - start < deadlineMs);
   return nullptr;
 }
 

@@ -19,8 +19,14 @@ class SetupProcess {
   bool started() const {
     return process_ != nullptr;
   }
-  // The process's visible window with this caption, or nullptr after the deadline.
-  HWND WaitForWindow(const std::string& caption, HWND besides = nullptr);
+  // The process's visible window with this caption, or nullptr after the
+  // deadline or once the process has ended.
+  static constexpr DWORD kDeadlineMs = 15000;
+  HWND WaitForWindow(const std::string& caption, HWND besides = nullptr,
+                     DWORD deadlineMs = kDeadlineMs);
+  bool running() const {
+    return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+  }
   // The text of the next message box, answered with button; "" when none came.
   std::string Answer(HWND dialog, int button);
   // The exit code, or -1 when the process did not end before the deadline.

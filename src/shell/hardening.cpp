@@ -14,3 +14,10 @@ void RestrictDllSearchToSystem() {
         LOAD_LIBRARY_SEARCH_SYSTEM32);
   }
 }
+
+void HardenProcess() {
+  RestrictDllSearchToSystem();
+  // A probe of an empty removable drive then fails quietly instead of raising
+  // the system's "no disk" box; whatever the system had set is kept.
+  SetErrorMode(SetErrorMode(SEM_FAILCRITICALERRORS) | SEM_FAILCRITICALERRORS);
+}
