@@ -1,7 +1,10 @@
 # Sourced by the scripts that run Windows programs: a private Xvfb display,
 # a throwaway Wine prefix and a persistent wineserver, all stopped on exit.
+# A prefix runs 64-bit programs with $WINE64 and 32-bit ones with $WINE32.
 
-WINE=/usr/lib/wine/wine64
+WINE64=/usr/lib/wine/wine64
+WINE32=/usr/lib/wine/wine
+WINE=$WINE64
 WINESERVER=/usr/lib/wine/wineserver
 
 wine_session_stop() {
@@ -19,26 +22,29 @@ wine_session_stop() {
   fi
 }
 
-# Starts Xvfb on the first free display from 90 on and exports DISPLAY.
+# Starts Xvfb on a display that it picks itself and exports DISPLAY.
 wine_session_display() {
-  local display=90
-  while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do
-    display=$((display + 1))
-  done
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  local number line
+  number=$(mktemp /tmp/tavrick-display.XXXXXX)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
   XVFB_PID=$!
-  export DISPLAY=":$display"
   local deadline=$((SECONDS + 20))
-  until [[ -e /tmp/.X11-unix/X$display ]]; do
+  # The number is complete once its line is.
+  until read -r line <"$number" && [[ -n $line ]]; do
     if ((SECONDS > deadline)) || ! kill -0 "$XVFB_PID" 2>/dev/null; then
-      echo "wine-session: Xvfb did not start on $DISPLAY" >&2
+      echo "wine-session: Xvfb did not start" >&2
+      rm -f "$number"
       return 1
     fi
-    sleep 0.1
+    sleep 0.05
   done
+  export DISPLAY=":$line"
+  rm -f "$number"
 }
 
-# Makes a fresh prefix and keeps its wineserver up until wine_session_stop.
+# Makes a fresh prefix and keeps its wineserver up until wine_session_stop. A
+# program that crashes there prints Wine's report and ends, instead of waiting
+# for ever behind a crash dialog that nobody can answer.
 wine_session_prefix() {
   export WINEPREFIX
   WINEPREFIX=$(mktemp -d /tmp/tavrick-wine.XXXXXX)
@@ -46,6 +52,8 @@ wine_session_prefix() {
   export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko install prompts
   "$WINESERVER" -p
   "$WINE" wineboot -i >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    >/dev/null 2>&1
 }
 
 # On a display without a window manager, Wine waits two seconds for every
