@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -264,10 +265,20 @@ class RealBrowserTest : public testing::Test {
     return text;
   }
   // Opens the browser on text and answers it with button once folder is
-  // selected; returns the title it showed.
-  std::string Browse(const std::string& text, int button, const std::string& folder) {
+  // selected and whileUp has run; returns the title it showed. OK is pressed
+  // only where a user could click it.
+  std::string Browse(const std::string& text, int button, const std::string& folder,
+                     std::function<void()> whileUp = {}) {
     SetWindowTextA(g_hwndNsisDir, text.c_str());
-    MessageBoxScript script{Answer{button, [&](HWND browser) { EnsureSelected(browser, folder); }}};
+    MessageBoxScript script{Answer{button, [&](HWND browser) {
+                                     EnsureSelected(browser, folder);
+                                     if (whileUp) {
+                                       whileUp();
+                                     }
+                                     if (button == IDOK) {
+                                       EXPECT_TRUE(IsWindowEnabled(GetDlgItem(browser, IDOK)));
+                                     }
+                                   }}};
     SendMessageA(dialog, WM_COMMAND, IDC_BROWSE, 0);
     EXPECT_EQ(script.shown().size(), 1u);
     return script.shown().empty() ? "" : script.shown()[0].text;
@@ -296,9 +307,11 @@ TEST_F(RealBrowserTest, RelativeTextOpensOnItsFolderAndChoosingGivesTheFullPath)
   EXPECT_TRUE(IsWindowEnabled(g_hwndInstall));
 }
 
+// makensis.exe goes away while the browser is up, after its OK was enabled:
+// Install follows the dialog's own check of the chosen folder.
 TEST_F(RealBrowserTest, InstallStateAfterChoosingComesFromTheDialogsOwnCheck) {
-  Browse(plain, IDOK, plain);
-  EXPECT_EQ(FieldText(), plain);
+  Browse(plain, IDOK, nsis, [&] { DeleteFileA((nsis / "makensis.exe").c_str()); });
+  EXPECT_EQ(FieldText(), nsis);
   EXPECT_FALSE(IsWindowEnabled(g_hwndInstall));
 }
 

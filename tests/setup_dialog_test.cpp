@@ -182,48 +182,26 @@ TEST_F(SetupDialogTest, TrailingBackslashIsKeptAndStillFindsMakensis) {
   EXPECT_TRUE(InstallEnabled());  // "...\NSIS\\makensis.exe" names the same file
 }
 
-TEST_F(SetupDialogTest, TypingStopsWhereAReadWouldCutTheText) {
+// Typing past every limit leaves no more than a read of the field can take.
+// Without horizontal scrolling the field's width stops typing (and pasting)
+// long before its text limit, so that limit itself cannot be reached here.
+TEST_F(SetupDialogTest, TypingStopsBeforeAReadWouldCutTheText) {
   NsisKey key;
   Open();
-  // Without horizontal scrolling the field also stops typing at its width.
   EXPECT_EQ(GetWindowLongA(g_hwndNsisDir, GWL_STYLE) & ES_AUTOHSCROLL, 0);
-  EXPECT_EQ(SendMessageA(g_hwndNsisDir, EM_GETLIMITTEXT, 0, 0), kPathSize - 1);
+  Type(std::string(kPathSize + 40, 'x'));
+  EXPECT_LE(FieldText().size(), size_t{kPathSize - 1});
 }
 
-TEST_F(SetupDialogTest, InstallClosesTheDialogBeforeItReportsCompletion) {
-  NsisKey key(REG_SZ, NsisKey::Sz(nsis));
-  Open();
-  bool dialogGone = false;
-  MessageBoxScript script{Answer{IDOK, [&](HWND) { dialogGone = !IsWindow(dialog); }}};
-  SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-  ASSERT_EQ(script.shown().size(), 1u);
-  EXPECT_EQ(Describe(script.shown()[0]), Box("Installation complite", MB_ICONINFORMATION));
-  EXPECT_EQ(script.shown()[0].owner, nullptr);
-  EXPECT_TRUE(dialogGone);
-  EXPECT_TRUE(QuitPosted());
-  EXPECT_EQ(ReadFile(nsis / "Plugins\\Tavrick.dll"), "Plugin\\Tavrick.dll");
-}
-
-TEST_F(SetupDialogTest, StoppedInstallationEndsWithoutCompletion) {
-  NsisKey key(REG_SZ, NsisKey::Sz(nsis));
-  DeleteFileA((setup / "Readme.txt").c_str());
-  Open();
-  MessageBoxScript script{IDNO};
-  SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-  ASSERT_EQ(script.shown().size(), 1u);
-  EXPECT_EQ(Describe(script.shown()[0]), MissingBox(setup / "Readme.txt"));
-  EXPECT_EQ(script.shown()[0].owner, dialog);
-  EXPECT_FALSE(IsWindow(dialog));
-  EXPECT_TRUE(QuitPosted());
-}
-
-TEST_F(SetupDialogTest, EnterDoesNothingWhileInstallIsDisabled) {
+// The dialog manager delivers Enter as Install even while the button is
+// disabled (Windows does; Wine holds it back), so the command itself must
+// not install into a folder without makensis.exe.
+TEST_F(SetupDialogTest, InstallCommandDoesNothingWhileInstallIsDisabled) {
   NsisKey key;
   Open();
   ASSERT_FALSE(InstallEnabled());
   MessageBoxScript script;
-  SetFocus(g_hwndNsisDir);
-  PressKey(dialog, VK_RETURN);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_TRUE(IsWindow(dialog));
   EXPECT_FALSE(QuitPosted());
   EXPECT_TRUE(script.shown().empty());

@@ -12,12 +12,20 @@ class NsisKey {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kPath);
   }
   // Sets the key's default value to data of the given type; data is stored
-  // byte for byte, so a string's terminator is the caller's choice.
+  // byte for byte, and the text of a string type character for character, so
+  // a string's terminator is the caller's choice. (The ANSI setter would add
+  // one of its own.)
   NsisKey(DWORD type, const std::string& data) : NsisKey() {
     HKEY key;
     RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-    RegSetValueExA(key, "", 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                   static_cast<DWORD>(data.size()));
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+      std::wstring text(data.begin(), data.end());
+      RegSetValueExW(key, L"", 0, type, reinterpret_cast<const BYTE*>(text.data()),
+                     static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+    } else {
+      RegSetValueExA(key, "", 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                     static_cast<DWORD>(data.size()));
+    }
     RegCloseKey(key);
   }
   // Sets the key's default value to a string of UTF-16 text, terminated.
