@@ -16,4 +16,8 @@ if [[ $contents != "./MAINTAINER.txt ./TavrickSetup.exe " ]]; then
 fi
 cmp "$unpacked/TavrickSetup.exe" "$build/TavrickSetup.exe"
 grep -q 'Plugin\\Tavrick.dll' "$unpacked/MAINTAINER.txt"
+if grep -q $'[^\r]$' "$unpacked/MAINTAINER.txt"; then
+  echo "FAILED: MAINTAINER.txt has lines that do not end in CRLF"
+  exit 1
+fi
 echo "ok: $(basename "$zip") holds the program and the maintainer's notes"

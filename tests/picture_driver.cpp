@@ -31,7 +31,7 @@ void Shot(const char* name, HWND window) {
 // them first, and drive does the rest.
 template <typename Prepare, typename Drive>
 void Scenario(const std::string& setupExe, Prepare prepare, Drive drive) {
-  ScratchDir scratch("C:");
+  ScratchDir scratch("C:", "Tavrick");  // the same names in every run's pictures
   std::string package = scratch / "TavrickPackage";
   std::string nsis = scratch / "NSIS";
   LayOutPackage(package);

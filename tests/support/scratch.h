@@ -9,8 +9,9 @@
 
 class ScratchDir {
  public:
-  // A new folder under parent, or under %TEMP% when parent is empty.
-  explicit ScratchDir(const std::string& parent = "");
+  // A new folder under parent, or under %TEMP% when parent is empty, named
+  // name or, by default, after the process and a count.
+  explicit ScratchDir(const std::string& parent = "", const std::string& name = "");
   ~ScratchDir();
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
