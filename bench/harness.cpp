@@ -54,8 +54,8 @@ void LayOut(const std::string& buildDir, const std::string& package, const std::
         kNsis, kNsis + "\\Docs", kNsis + "\\Examples", kNsis + "\\Include", kNsis + "\\Plugins"}) {
     CreateDirectoryA(folder.c_str(), nullptr);
   }
-  for (const char* file : {"Readme.txt", "Example\\TavrickTest.nsi", "Include\\Tavrick.nsh",
-                           "Plugin\\Tavrick.dll"}) {
+  for (const char* file :
+       {"Readme.txt", "Example\\TavrickTest.nsi", "Include\\Tavrick.nsh", "Plugin\\Tavrick.dll"}) {
     CopyOrFail(package + "\\" + file, kPackage + "\\" + file);
   }
   Write(kNsis + "\\makensis.exe", "MZ");
@@ -127,8 +127,8 @@ double TimeStartUp(const char* exe) {
 }
 
 struct InstallTimes {
-  double clickToBox;  // Install pressed to the completion box visible
-  double startToExit;   // the whole run, with Install pressed and the box answered at once
+  double clickToBox;   // Install pressed to the completion box visible
+  double startToExit;  // the whole run, with Install pressed and the box answered at once
 };
 
 // A whole run of a program with the setup's dialog: start, Install as soon as

@@ -195,7 +195,8 @@ const std::string kLongRelative(kPathSize - 1, 'r');
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, BrowserStartPathTest,
-    testing::Values(StartPathCase{"..\\NSIS", "@\\NSIS"}, StartPathCase{"NSIS\\", "@\\here\\NSIS\\"},
+    testing::Values(StartPathCase{"..\\NSIS", "@\\NSIS"},
+                    StartPathCase{"NSIS\\", "@\\here\\NSIS\\"},
                     StartPathCase{"C:/NSIS", "C:\\NSIS"}, StartPathCase{"C:\\NSIS", "C:\\NSIS"},
                     StartPathCase{"\\\\?\\C:\\NSIS", "C:\\NSIS"},
                     StartPathCase{"\\\\?\\UNC\\server\\share\\NSIS", "\\\\server\\share\\NSIS"},

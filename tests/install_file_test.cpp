@@ -53,8 +53,7 @@ TEST_F(InstallFileTest, TargetThatIsAFolderIsReportedWhenTheCopyFails) {
   std::vector<std::string> shown = Shown(script);
   ASSERT_EQ(shown.size(), 3u);
   EXPECT_EQ(shown[0], ReplaceBox(target / "Tavrick.nsh"));
-  EXPECT_EQ(shown[1].rfind(CopyFailedPrefix(source / "Tavrick.nsh", target / "Tavrick.nsh"), 0),
-            0u)
+  EXPECT_EQ(shown[1].rfind(CopyFailedPrefix(source / "Tavrick.nsh", target / "Tavrick.nsh"), 0), 0u)
       << shown[1];
   EXPECT_EQ(shown[1].substr(shown[1].size() - 5), "|0x15");  // Retry/Cancel, error icon
   EXPECT_EQ(shown[2], AbortedBox());
@@ -155,7 +154,8 @@ TEST_P(DescribeErrorTest, GivesTheReasonCutToFit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Errors, DescribeErrorTest,
-                         testing::Values(ReasonCase{ERROR_SHARING_VIOLATION, 63, "Sharing violation."},
+                         testing::Values(ReasonCase{ERROR_SHARING_VIOLATION, 63,
+                                                    "Sharing violation."},
                                          ReasonCase{ERROR_SHARING_VIOLATION, 8, "Sharing"},
                                          ReasonCase{0x2000FFFF, 63, "Error 536936447"},
                                          ReasonCase{0x2000FFFF, 8, "Error 5"}));

@@ -129,8 +129,8 @@ TEST_P(FolderNameTest, InstallsTheProgramsOwnPackage) {
   ASSERT_GT(GetShortPathNameW(package.c_str(), plain, MAX_PATH), 0u);
   LayOutPackage(std::string(plain, plain + lstrlenW(plain)));
   std::wstring exe = package + L"\\TavrickSetup.exe";
-  ASSERT_TRUE(CopyFileW(Widen(TestProgramFolder() / "..\\TavrickSetup.exe").c_str(), exe.c_str(),
-                        FALSE));
+  ASSERT_TRUE(
+      CopyFileW(Widen(TestProgramFolder() / "..\\TavrickSetup.exe").c_str(), exe.c_str(), FALSE));
   NsisKey key(REG_SZ, NsisKey::Sz(nsis));
 
   SetupProcess setup(exe, "", scratch.path());

@@ -64,9 +64,9 @@ void DescribeError(DWORD error, char* text, int size) {
   // The system's own buffer takes a text of any length; it is cut to fit here.
   char* system = nullptr;
   char digits[kDigitsSize];
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                    FORMAT_MESSAGE_IGNORE_INSERTS,
-                                nullptr, error, 0, reinterpret_cast<char*>(&system), 0, nullptr);
+  DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<char*>(&system), 0, nullptr);
   if (length == 0) {
     CopyText(text, size, "Error ");
     AppendText(text, size, DecimalText(error, digits));

@@ -11,10 +11,10 @@ ScratchDir::ScratchDir(const std::string& parent, const std::string& name) {
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   static int counter = 0;
-  path_ = (parent.empty() ? std::string(temp) : parent + "\\") +
-          (name.empty() ? "tv" + std::to_string(GetCurrentProcessId()) + "_" +
-                              std::to_string(++counter)
-                        : name);
+  path_ =
+      (parent.empty() ? std::string(temp) : parent + "\\") +
+      (name.empty() ? "tv" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter)
+                    : name);
   std::error_code ignored;
   fs::remove_all(path_, ignored);  // left over by an earlier process of the same id
   MakeFolder(path_);

@@ -32,8 +32,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
 
 std::wstring Widen(const std::string& text) {
   std::wstring wide(text.size() + 1, L'\0');
-  int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(),
-                                   static_cast<int>(wide.size()));
+  int length =
+      MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
   wide.resize(length > 0 ? length - 1 : 0);
   return wide;
 }
@@ -54,7 +54,8 @@ SetupProcess::SetupProcess(const std::string& exe, const std::string& arguments,
 
 SetupProcess::SetupProcess(const std::wstring& exe, const std::string& arguments,
                            const std::string& workingDir) {
-  std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + Widen(arguments));
+  std::wstring commandLine =
+      L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + Widen(arguments));
   std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
   writable.push_back(L'\0');
   STARTUPINFOW startup = {};
