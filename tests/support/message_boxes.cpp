@@ -9,6 +9,8 @@ namespace {
 
 thread_local MessageBoxScript* t_active = nullptr;
 
+constexpr int kMaxUnexpected = 20;
+
 std::string WindowText(HWND window) {
   char text[1024] = "";
   GetWindowTextA(window, text, sizeof text);
@@ -152,7 +154,13 @@ void MessageBoxScript::Handle(HWND box) {
   if (responder_) {
     button = responder_(shown_.back());
   } else if (answers_.empty()) {
-    ++unexpected_;
+    // A program that asks again and again would keep the test here for ever.
+    if (++unexpected_ > kMaxUnexpected) {
+      std::fprintf(stderr, "FAILED: %d boxes beyond the script, the last: %s\n", unexpected_,
+                   Describe(shown_.back()).c_str());
+      std::fflush(stderr);
+      TerminateProcess(GetCurrentProcess(), 3);
+    }
   } else {
     if (answers_.back().first) {
       answers_.back().first(box);
