@@ -6,21 +6,20 @@ namespace {
 constexpr char kNsisKey[] = "SOFTWARE\\NSIS";
 constexpr DWORD kRawBytes = kPathSize * sizeof(WCHAR);
 
-// Reads the key's default value when it is a string that fits with its
-// terminator; raw is left empty otherwise.
+// Reads the key's default value into raw (kPathSize + 1 characters) when it is
+// a string; raw is left empty otherwise. A string that fills the query's
+// kPathSize characters is too long for any path buffer, and its conversion
+// refuses it.
 DWORD QueryDefaultString(HKEY key, WCHAR* raw) {
   DWORD type = REG_NONE;
   DWORD size = kRawBytes;
   if (RegQueryValueExW(key, L"", nullptr, &type, reinterpret_cast<BYTE*>(raw), &size) !=
           ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ) || size > kRawBytes ||
-      (size == kRawBytes && raw[kPathSize - 1] != L'\0')) {
-    raw[0] = L'\0';  // not a string, or one whose terminator does not fit
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    raw[0] = L'\0';
     return REG_NONE;
   }
-  if (size < kRawBytes) {
-    raw[size / sizeof(WCHAR)] = L'\0';  // stored strings need not carry their terminator
-  }
+  raw[size / sizeof(WCHAR)] = L'\0';  // stored strings need not carry their terminator
   return type;
 }
 
@@ -32,7 +31,7 @@ void ReadNsisDirFromRegistry(char* buffer) {
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kNsisKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return;
   }
-  WCHAR raw[kPathSize];
+  WCHAR raw[kPathSize + 1];
   DWORD type = QueryDefaultString(key, raw);
   RegCloseKey(key);
   WCHAR expanded[kPathSize];
