@@ -193,6 +193,33 @@ TEST_F(SetupDialogTest, TypingStopsBeforeAReadWouldCutTheText) {
   EXPECT_LE(FieldText().size(), size_t{kPathSize - 1});
 }
 
+TEST_F(SetupDialogTest, InstallClosesTheDialogBeforeItReportsCompletion) {
+  NsisKey key(REG_SZ, NsisKey::Sz(nsis));
+  Open();
+  bool dialogGone = false;
+  MessageBoxScript script{Answer{IDOK, [&](HWND) { dialogGone = !IsWindow(dialog); }}};
+  SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_EQ(script.shown().size(), 1u);
+  EXPECT_EQ(Describe(script.shown()[0]), Box("Installation complite", MB_ICONINFORMATION));
+  EXPECT_EQ(script.shown()[0].owner, nullptr);
+  EXPECT_TRUE(dialogGone);
+  EXPECT_TRUE(QuitPosted());
+  EXPECT_EQ(ReadFile(nsis / "Plugins\\Tavrick.dll"), "Plugin\\Tavrick.dll");
+}
+
+TEST_F(SetupDialogTest, StoppedInstallationEndsWithoutCompletion) {
+  NsisKey key(REG_SZ, NsisKey::Sz(nsis));
+  DeleteFileA((setup / "Readme.txt").c_str());
+  Open();
+  MessageBoxScript script{IDNO};
+  SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_EQ(script.shown().size(), 1u);
+  EXPECT_EQ(Describe(script.shown()[0]), MissingBox(setup / "Readme.txt"));
+  EXPECT_EQ(script.shown()[0].owner, dialog);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_TRUE(QuitPosted());
+}
+
 // The dialog manager delivers Enter as Install even while the button is
 // disabled (Windows does; Wine holds it back), so the command itself must
 // not install into a folder without makensis.exe.
