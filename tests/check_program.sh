@@ -48,8 +48,10 @@ END'
 dialog=$(awk '/^1002 DIALOG/,/^END/' <<<"$resources")
 check "dialog 1002 as laid out" test "$dialog" = "$expected_dialog"
 # Screen readers name the field after the static text just before it.
-check "the NSIS: label directly precedes the field" \
-  grep -A1 -x '  CONTROL "NSIS:".*' <<<"$dialog" | grep -q '^  CONTROL "", 1004, "EDIT"'
+label_precedes_field() {
+  grep -A1 -x '  CONTROL "NSIS:".*' <<<"$dialog" | tail -n 1 | grep -q '^  CONTROL "", 1004, "EDIT"'
+}
+check "the NSIS: label directly precedes the field" label_precedes_field
 
 check "icon group 1001" grep -q '^1001 14 ' <<<"$resources"
 check "two icon images" test "$(grep -c '^[0-9]* 3 /\* RT_ICON' <<<"$resources")" -eq 2
