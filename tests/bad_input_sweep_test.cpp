@@ -93,9 +93,7 @@ TEST_P(FieldSweep, InstallFromTheField) {
   LayOutNsis(nsis);
   g_hInstance = GetModuleHandleA(nullptr);
   lstrcpyA(g_szSetupDir, setup.c_str());
-  char previous[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, previous);
-  SetCurrentDirectoryA(scratch.path().c_str());  // where a relative text points
+  InFolder here(scratch.path());  // where a relative text points
   auto before = Snapshot(scratch.path(), nsis);
 
   NsisKey key;
@@ -111,7 +109,6 @@ TEST_P(FieldSweep, InstallFromTheField) {
   }
   MSG quit;
   PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-  SetCurrentDirectoryA(previous);
 
   EXPECT_EQ(Snapshot(scratch.path(), nsis), before);
   ExpectHonestOutcome(script, enabled);

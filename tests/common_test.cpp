@@ -112,10 +112,6 @@ struct WideCase {
 
 class AnsiPathTest : public testing::TestWithParam<WideCase> {};
 
-std::wstring Widen(const std::string& text) {
-  return std::wstring(text.begin(), text.end());
-}
-
 TEST_P(AnsiPathTest, ConvertsOnlyExactly) {
   const WideCase& c = GetParam();
   ScratchDir scratch;

@@ -127,11 +127,8 @@ TEST_F(BrowseCallbackTest, ItemWithoutAFileSystemPathDisablesOk) {
 // A folder whose name is outside the code page is judged by its short form,
 // which names it exactly; "????" would be a wildcard that names nothing.
 TEST_F(BrowseCallbackTest, FolderOutsideTheCodePageIsJudgedByItsExactShortForm) {
-  std::wstring folder =
-      std::wstring(scratch.path().begin(), scratch.path().end()) + L"\\\u041f\u0451\u0442\u0440";
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  CloseHandle(CreateFileW((folder + L"\\makensis.exe").c_str(), GENERIC_WRITE, 0, nullptr,
-                          CREATE_NEW, 0, nullptr));
+  std::wstring folder = Widen(scratch.path()) + L"\\\u041f\u0451\u0442\u0440";
+  MakeNsisFolderW(folder);
   Select(ILCreateFromPathW(folder.c_str()));
   EXPECT_EQ(g_sent, std::vector<Sent>{Ok(true)});
 }
@@ -150,9 +147,7 @@ TEST_F(BrowseCallbackTest, OtherMessagesAreIgnored) {
 // With makensis.exe in the root of the current drive, an empty field passes
 // the dialog's check but never the browser's.
 TEST_F(BrowseCallbackTest, EmptyPathNeverEnablesOkUnlikeTheDialog) {
-  char previous[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, previous);
-  SetCurrentDirectoryA(scratch.path().c_str());
+  InFolder here(scratch.path());
   WriteFile("\\makensis.exe", "MZ");
 
   Opened("");
@@ -160,7 +155,6 @@ TEST_F(BrowseCallbackTest, EmptyPathNeverEnablesOkUnlikeTheDialog) {
   EXPECT_TRUE(IsNsisDir(""));
 
   DeleteFileA("\\makensis.exe");
-  SetCurrentDirectoryA(previous);
 }
 
 // The browser opens on the full path of the field's text, which is also what
@@ -175,13 +169,12 @@ class BrowserStartPathTest : public testing::TestWithParam<StartPathCase> {};
 TEST_P(BrowserStartPathTest, IsTheFullPathTheBrowserCanSelect) {
   ScratchDir scratch;
   MakeFolder(scratch / "here");
-  char previous[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, previous);
-  SetCurrentDirectoryA((scratch / "here").c_str());
   char path[kPathSize + 8];
   std::memset(path, 'G', sizeof path);
-  BrowserStartPath(GetParam().text, path);
-  SetCurrentDirectoryA(previous);
+  {
+    InFolder here(scratch / "here");
+    BrowserStartPath(GetParam().text, path);
+  }
 
   std::string expected = GetParam().path;
   if (!expected.empty() && expected[0] == '@') {
@@ -299,11 +292,10 @@ TEST_F(RealBrowserTest, ChoosingTheOpenedFolderReplacesTheTypedText) {
 }
 
 TEST_F(RealBrowserTest, RelativeTextOpensOnItsFolderAndChoosingGivesTheFullPath) {
-  char previous[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, previous);
-  SetCurrentDirectoryA(plain.c_str());
-  Browse("..\\NSIS", IDOK, nsis);
-  SetCurrentDirectoryA(previous);
+  {
+    InFolder here(plain);
+    Browse("..\\NSIS", IDOK, nsis);
+  }
   EXPECT_EQ(FieldText(), nsis);
   EXPECT_TRUE(IsWindowEnabled(g_hwndInstall));
 }

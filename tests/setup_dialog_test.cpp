@@ -135,11 +135,9 @@ class WideValueTest : public SetupDialogTest, public testing::WithParamInterface
 TEST_P(WideValueTest, FieldNamesTheSameFolderOrNothing) {
   const WideValueCase& c = GetParam();
   MakeFolder(scratch / "plain");
-  std::wstring folder = std::wstring(scratch.path().begin(), scratch.path().end()) + c.path;
+  std::wstring folder = Widen(scratch.path()) + c.path;
   if (c.makeNsis) {
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    CloseHandle(CreateFileW((folder + L"\\makensis.exe").c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_NEW, 0, nullptr));
+    MakeNsisFolderW(folder);
   }
   NsisKey key(folder);
   Open();

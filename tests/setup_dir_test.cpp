@@ -53,7 +53,7 @@ class UnusableSetupDirTest : public testing::TestWithParam<UnusableCase> {};
 TEST_P(UnusableSetupDirTest, TellsTheUserAndStops) {
   const UnusableCase& c = GetParam();
   ScratchDir scratch;
-  std::wstring module = std::wstring(scratch.path().begin(), scratch.path().end()) + L"\\" + c.leaf;
+  std::wstring module = Widen(scratch.path()) + L"\\" + c.leaf;
   module.resize(std::max<size_t>(module.size() + 1, kPathSize), L'\0');
   lstrcpyA(g_szSetupDir, "unchanged");
   MessageBoxScript script{IDOK};

@@ -111,10 +111,6 @@ namespace {
 // package, never the decoy one folder up.
 class FolderNameTest : public testing::TestWithParam<const wchar_t*> {};
 
-std::wstring Widen(const std::string& ascii) {
-  return std::wstring(ascii.begin(), ascii.end());
-}
-
 TEST_P(FolderNameTest, InstallsTheProgramsOwnPackage) {
   ScratchDir scratch;
   std::string nsis = scratch / "NSIS";

@@ -93,6 +93,12 @@ std::string PaddedPath(const std::string& base, size_t length) {
   return base + "\\" + std::string(length - base.size() - 1, 'p');
 }
 
+void MakeNsisFolderW(const std::wstring& folder) {
+  CreateDirectoryW(folder.c_str(), nullptr);
+  CloseHandle(CreateFileW((folder + L"\\makensis.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                          CREATE_ALWAYS, 0, nullptr));
+}
+
 OwnerWindow::OwnerWindow()
     : window_(CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                               nullptr, nullptr)) {}

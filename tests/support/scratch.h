@@ -60,6 +60,31 @@ void LayOutNsis(const std::string& nsisDir);
 // A folder name that makes "<base>\<name>" exactly length characters long.
 std::string PaddedPath(const std::string& base, size_t length);
 
+// A plain ASCII path as UTF-16, to build on with names the code page lacks.
+inline std::wstring Widen(const std::string& ascii) {
+  return std::wstring(ascii.begin(), ascii.end());
+}
+
+// Makes folder, named in UTF-16, with makensis.exe in it.
+void MakeNsisFolderW(const std::wstring& folder);
+
+// Makes folder the current one until the object goes.
+class InFolder {
+ public:
+  explicit InFolder(const std::string& folder) {
+    GetCurrentDirectoryA(MAX_PATH, previous_);
+    SetCurrentDirectoryA(folder.c_str());
+  }
+  ~InFolder() {
+    SetCurrentDirectoryA(previous_);
+  }
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+
+ private:
+  char previous_[MAX_PATH];
+};
+
 // A hidden top-level window to own the boxes under test.
 class OwnerWindow {
  public:
