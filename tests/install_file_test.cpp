@@ -18,7 +18,8 @@ class InstallFileTest : public testing::Test {
     WriteFile(source / "Tavrick.nsh", "new header");
   }
   BOOL Install(const std::string& targetDir) {
-    return InstallFile(owner.get(), source.c_str(), "Tavrick.nsh", targetDir.c_str());
+    return InstallFile(owner.get(), source.c_str(), "Tavrick.nsh", targetDir.c_str(),
+                       scratch.path().c_str());
   }
   std::vector<std::string> Shown(const MessageBoxScript& script) {
     return DescribeOwned(script, owner.get());
@@ -61,7 +62,8 @@ TEST_F(InstallFileTest, TargetThatIsAFolderIsReportedWhenTheCopyFails) {
 }
 
 // Another program holds the package file or the installed one open: the box
-// names both files and the system's reason, and Retry copies once it lets go.
+// names both files and the system's reason (the package cannot be read, the
+// installed file cannot be replaced), and Retry copies once it lets go.
 class LockedFileTest : public InstallFileTest, public testing::WithParamInterface<bool> {};
 
 TEST_P(LockedFileTest, RetryCopiesOnceTheLockIsReleased) {
@@ -74,7 +76,8 @@ TEST_P(LockedFileTest, RetryCopiesOnceTheLockIsReleased) {
   std::vector<std::string> shown = Shown(script);
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[1], CopyFailedPrefix(source / "Tavrick.nsh", target / "Tavrick.nsh") +
-                          "Sharing violation.|0x15");  // Retry/Cancel, error icon
+                          (GetParam() ? "Sharing violation." : "Access denied.") +
+                          "|0x15");  // Retry/Cancel, error icon
   EXPECT_EQ(ReadFile(target / "Tavrick.nsh"), "new header");
 }
 
@@ -82,6 +85,52 @@ INSTANTIATE_TEST_SUITE_P(Files, LockedFileTest, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) {
                            return std::string(info.param ? "Package" : "Installed");
                          });
+
+// A copy that fails half-way, on a disk that fills up, leaves the target
+// folder as it was: the old file whole, and no part of the new one under any
+// name once the user cancels.
+class FullDiskTest : public InstallFileTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(FullDiskTest, FailedCopyLeavesTheTargetFolderAsItWas) {
+  SmallDisk disk(target, 128);
+  ASSERT_TRUE(disk.mounted());
+  const std::string old(16 * 1024, 'o');
+  std::vector<Answer> answers = {IDCANCEL, IDOK};
+  if (GetParam()) {
+    WriteFile(target / "Tavrick.nsh", old);
+    answers.insert(answers.begin(), IDYES);
+  }
+  WriteFile(source / "Tavrick.nsh", std::string(256 * 1024, 'n'));
+  MessageBoxScript script(answers);
+  EXPECT_FALSE(Install(target));
+  std::vector<std::string> shown = Shown(script);
+  ASSERT_EQ(shown.size(), answers.size());
+  EXPECT_EQ(shown[shown.size() - 2].rfind(
+                CopyFailedPrefix(source / "Tavrick.nsh", target / "Tavrick.nsh"), 0),
+            0u);
+  EXPECT_EQ(FolderContents(target),
+            GetParam() ? std::vector<std::string>{"Tavrick.nsh"} : std::vector<std::string>{});
+  EXPECT_EQ(ReadFile(target / "Tavrick.nsh"), GetParam() ? old : "<missing>");
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, FullDiskTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "Replaced" : "Fresh");
+                         });
+
+// Files on two disks that Wine cannot tell apart (serial 0, the same file
+// numbers) are two files: the installed one is asked about.
+TEST_F(InstallFileTest, FileOfUnknownIdentityIsAskedAbout) {
+  SmallDisk sourceDisk(source, 64);
+  SmallDisk targetDisk(target, 64);
+  ASSERT_TRUE(sourceDisk.mounted() && targetDisk.mounted());
+  WriteFile(source / "Tavrick.nsh", "new header");
+  WriteFile(target / "Tavrick.nsh", "old header");
+  MessageBoxScript script{IDYES};
+  EXPECT_TRUE(Install(target));
+  EXPECT_EQ(Shown(script), std::vector<std::string>{ReplaceBox(target / "Tavrick.nsh")});
+  EXPECT_EQ(ReadFile(target / "Tavrick.nsh"), "new header");
+}
 
 // The package unpacked inside the NSIS folder: the file is its own target,
 // under whatever spelling of the folder.
@@ -107,7 +156,8 @@ class MissingSourceTest : public InstallFileTest,
 
 TEST_P(MissingSourceTest, AsksAndLeavesTheTargetFolderAlone) {
   MessageBoxScript script{GetParam().answer};
-  EXPECT_EQ(InstallFile(owner.get(), source.c_str(), "Missing.dll", target.c_str()),
+  EXPECT_EQ(InstallFile(owner.get(), source.c_str(), "Missing.dll", target.c_str(),
+                        scratch.path().c_str()),
             GetParam().result);
   EXPECT_EQ(Shown(script), std::vector<std::string>{MissingBox(source / "Missing.dll")});
   EXPECT_FALSE(Exists(target));
@@ -120,7 +170,8 @@ INSTANTIATE_TEST_SUITE_P(Answers, MissingSourceTest,
 TEST_F(InstallFileTest, PromptShowsAWholePathOfFullLength) {
   std::string longFolder = PaddedPath(source, kPathSize - 1 - 12);  // + "\Missing.dll"
   MessageBoxScript script{IDYES};
-  EXPECT_TRUE(InstallFile(owner.get(), longFolder.c_str(), "Missing.dll", target.c_str()));
+  EXPECT_TRUE(InstallFile(owner.get(), longFolder.c_str(), "Missing.dll", target.c_str(),
+                          scratch.path().c_str()));
   ASSERT_EQ((longFolder + "\\Missing.dll").size(), size_t{kPathSize - 1});
   EXPECT_EQ(Shown(script), std::vector<std::string>{MissingBox(longFolder + "\\Missing.dll")});
 }

@@ -28,8 +28,9 @@ BOOL FormPath(char* path, const char* folder, const char* name);
 // match of a wildcard pattern.
 BOOL FileExists(const char* path);
 
-// TRUE when both paths name one and the same existing file, however each is
-// spelt (relative parts, short names, links).
+// TRUE when the system vouches that both paths name one and the same existing
+// file, however each is spelt (relative parts, short names, links). Where the
+// file system cannot tell one file from another, FALSE.
 BOOL SameFile(const char* first, const char* second);
 
 // TRUE when folder exists as a folder: "folder\*.*" matches at least the

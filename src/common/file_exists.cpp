@@ -22,24 +22,46 @@ BOOL IsNsisDir(const char* folder) {
 
 namespace {
 
-BOOL IdentifyFile(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
+// Puts the file's volume and its 128-bit ID there into id where the system
+// has them (Windows 8 and later), or its volume serial and 64-bit file index.
+// FALSE when either is unknown: some file systems give every file index 0,
+// and Wine gives volumes without a drive letter serial 0.
+BOOL IdentifyFile(const char* path, FILE_ID_INFO* id) {
   HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     return FALSE;
   }
-  BOOL known = GetFileInformationByHandle(file, info);
+  *id = {};
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandleEx(file, FileIdInfo, id, sizeof *id) &&
+      GetFileInformationByHandle(file, &info)) {
+    id->VolumeSerialNumber = info.dwVolumeSerialNumber;
+    CopyMemory(id->FileId.Identifier, &info.nFileIndexHigh, 2 * sizeof(DWORD));
+  }
   CloseHandle(file);
-  return known;
+  BYTE known = 0;
+  for (BYTE part : id->FileId.Identifier) {
+    known |= part;
+  }
+  return known != 0 && id->VolumeSerialNumber != 0;
 }
 
 }  // namespace
 
 BOOL SameFile(const char* first, const char* second) {
-  BY_HANDLE_FILE_INFORMATION a;
-  BY_HANDLE_FILE_INFORMATION b;
-  return IdentifyFile(first, &a) && IdentifyFile(second, &b) &&
-         a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-         a.nFileIndexLow == b.nFileIndexLow;
+  FILE_ID_INFO a;
+  FILE_ID_INFO b;
+  if (!IdentifyFile(first, &a) || !IdentifyFile(second, &b)) {
+    return FALSE;
+  }
+  const BYTE* x = reinterpret_cast<const BYTE*>(&a);
+  const BYTE* y = reinterpret_cast<const BYTE*>(&b);
+  for (size_t i = 0; i < sizeof a; ++i) {
+    if (x[i] != y[i]) {
+      return FALSE;
+    }
+  }
+  return TRUE;
 }

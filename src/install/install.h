@@ -15,11 +15,14 @@ struct InstallItem {
 constexpr int kInstallItemCount = 4;
 extern const InstallItem InstallManifest[kInstallItemCount];
 
-// Copies sourceDir\fileName to targetDir\fileName, creating targetDir (its last
-// level only) when missing. Asks before it skips a missing source or replaces
-// an existing target, and offers Retry when the copy fails. Every box is owned
-// by owner. Returns TRUE to go on with the next file, FALSE to stop.
-BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const char* targetDir);
+// Copies sourceDir\fileName to targetDir\fileName, making the levels of
+// targetDir below targetRoot (where it lies, and which must exist) that are
+// missing. The file appears under its name only whole; a failed copy leaves
+// what was there before. Asks before it skips a missing source or replaces an
+// existing target, and offers Retry when a folder or the copy fails. Every box
+// is owned by owner. Returns TRUE to go on with the next file, FALSE to stop.
+BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const char* targetDir,
+                 const char* targetRoot);
 
 // Installs the manifest's files from setupDir into nsisDir in order, stopping
 // at the first file that refuses. TRUE when all four went through.

@@ -3,6 +3,9 @@
 
 namespace {
 
+// GetTempFileNameA takes a folder of at most MAX_PATH - 14 characters.
+constexpr int kTempFolderSize = kPathSize - 13;
+
 BOOL FormSourceFolder(const InstallItem& item, const char* setupDir, char* folder) {
   if (item.sourceFolder == nullptr) {
     return CopyText(folder, kPathSize, setupDir);
@@ -27,8 +30,8 @@ BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, char* folder
 }
 
 // Forms the item's source and target folders. Returns FALSE when a folder, or
-// the path of the item's file in it, does not fit; tooLong then holds the
-// beginning of that path.
+// the path of the item's file in it, does not fit, or the target folder is too
+// long to hold a temporary file; tooLong then holds the beginning of that path.
 BOOL FormFolders(const InstallItem& item, const char* setupDir, const char* nsisDir, char* source,
                  char* target, char* tooLong) {
   const char* folders[] = {source, target};
@@ -43,7 +46,7 @@ BOOL FormFolders(const InstallItem& item, const char* setupDir, const char* nsis
       return FALSE;
     }
   }
-  return TRUE;
+  return CopyText(tooLong, kTempFolderSize, target);
 }
 
 }  // namespace
@@ -61,7 +64,7 @@ BOOL RunInstallation(HWND owner, const char* setupDir, const char* nsisDir) {
   }
   for (const InstallItem& item : InstallManifest) {
     FormFolders(item, setupDir, nsisDir, source, target, tooLong);
-    if (!InstallFile(owner, source, item.fileName, target)) {
+    if (!InstallFile(owner, source, item.fileName, target, nsisDir)) {
       return FALSE;
     }
   }

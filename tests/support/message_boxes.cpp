@@ -105,9 +105,12 @@ UINT DefaultButtonFlags(HWND box, const std::vector<int>& buttons) {
 }  // namespace
 
 MessageBoxScript::MessageBoxScript(std::initializer_list<Answer> answers)
+    : MessageBoxScript(std::vector<Answer>(answers)) {}
+
+MessageBoxScript::MessageBoxScript(std::vector<Answer> answers)
     : cbtHook_(SetWindowsHookExA(WH_CBT, CbtProc, nullptr, GetCurrentThreadId())),
       filterHook_(SetWindowsHookExA(WH_MSGFILTER, FilterProc, nullptr, GetCurrentThreadId())),
-      answers_(answers) {
+      answers_(std::move(answers)) {
   std::reverse(answers_.begin(), answers_.end());
   t_active = this;
 }

@@ -27,6 +27,7 @@ class MessageBoxScript {
  public:
   MessageBoxScript() : MessageBoxScript(std::initializer_list<Answer>{}) {}
   MessageBoxScript(std::initializer_list<Answer> answers);
+  explicit MessageBoxScript(std::vector<Answer> answers);
   // Answers every box with the button that responder picks for it.
   explicit MessageBoxScript(std::function<int(const ShownBox&)> responder);
   ~MessageBoxScript();

@@ -1,5 +1,6 @@
 #include "support/scratch.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -97,6 +98,72 @@ void MakeNsisFolderW(const std::wstring& folder) {
   CreateDirectoryW(folder.c_str(), nullptr);
   CloseHandle(CreateFileW((folder + L"\\makensis.exe").c_str(), GENERIC_WRITE, 0, nullptr,
                           CREATE_ALWAYS, 0, nullptr));
+}
+
+namespace {
+
+DWORD VolumeSerial(const std::string& folder) {
+  HANDLE handle = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES, 7, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  BY_HANDLE_FILE_INFORMATION info = {};
+  info.dwVolumeSerialNumber = 1;
+  GetFileInformationByHandle(handle, &info);
+  CloseHandle(handle);
+  return info.dwVolumeSerialNumber;
+}
+
+// Starts a Linux command (Wine starts Linux programs too, but cannot wait for
+// them), then waits with a deadline until folder is (or is no longer) on a
+// volume without a drive letter, which Wine gives serial 0.
+bool RunUntilMounted(std::string commandLine, const std::string& folder, bool mounted) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    return false;
+  }
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(5)) {
+    if ((VolumeSerial(folder) == 0) == mounted) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+SmallDisk::SmallDisk(const std::string& folder, int kilobytes) : folder_(folder) {
+  MakeFolder(folder);
+  using UnixName = char*(CDECL*)(const WCHAR*);
+  auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  char* name = unixName ? unixName(fs::path(folder).wstring().c_str()) : nullptr;
+  if (name == nullptr) {
+    return;
+  }
+  std::string path = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  if (RunUntilMounted(
+          "/bin/mount -t tmpfs -o size=" + std::to_string(kilobytes) + "k tmpfs \"" + path + "\"",
+          folder, true)) {
+    unixPath_ = path;
+  }
+}
+
+SmallDisk::~SmallDisk() {
+  if (mounted()) {
+    RunUntilMounted("/bin/umount -l \"" + unixPath_ + "\"", folder_, false);
+  }
+}
+
+std::vector<std::string> FolderContents(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 OwnerWindow::OwnerWindow()

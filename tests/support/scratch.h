@@ -85,6 +85,28 @@ class InFolder {
   char previous_[MAX_PATH];
 };
 
+// A small tmpfs mounted over folder (made when missing) until the object goes:
+// a disk that fills up, on which Wine gives every file volume serial 0 and
+// whose file numbers start afresh. Mounting needs the user and mount namespace
+// that scripts/test runs the suites in.
+class SmallDisk {
+ public:
+  SmallDisk(const std::string& folder, int kilobytes);
+  ~SmallDisk();
+  SmallDisk(const SmallDisk&) = delete;
+  SmallDisk& operator=(const SmallDisk&) = delete;
+  bool mounted() const {
+    return !unixPath_.empty();
+  }
+
+ private:
+  std::string folder_;
+  std::string unixPath_;
+};
+
+// The names in folder, sorted.
+std::vector<std::string> FolderContents(const std::string& folder);
+
 // A hidden top-level window to own the boxes under test.
 class OwnerWindow {
  public:
