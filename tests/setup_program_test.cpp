@@ -20,9 +20,10 @@ struct RunCase {
   const char* name;
   const char* arguments;
   bool installedBefore;         // the targets already hold "old"
-  int command;                  // IDOK (Install) or IDCANCEL
+  int command;                  // IDOK (Install), IDCANCEL, or 0: no dialog is to open
   std::vector<Prompt> prompts;  // in order
   std::vector<std::string> targetsAfter;
+  std::vector<int> missing = {};  // the package files left out, by install order
 };
 
 const std::vector<std::string> kNew(std::begin(kPackageFiles), std::end(kPackageFiles));
@@ -36,6 +37,9 @@ class SetupProgramTest : public testing::TestWithParam<RunCase> {
   void RunFrom(const std::string& setupDir) {
     const RunCase& c = GetParam();
     LayOutPackage(setupDir);
+    for (int file : c.missing) {
+      DeleteFileA((setupDir / kPackageFiles[file]).c_str());
+    }
     LayOutNsis(nsis);
     if (c.installedBefore) {
       MarkInstalled(nsis);
@@ -47,9 +51,12 @@ class SetupProgramTest : public testing::TestWithParam<RunCase> {
 
     SetupProcess setup(exe, c.arguments, scratch.path());  // not started from its own folder
     ASSERT_TRUE(setup.started());
-    HWND dialog = setup.WaitForWindow(SETUP_TITLE);
-    ASSERT_NE(dialog, nullptr);
-    PostMessageA(dialog, WM_COMMAND, c.command, 0);
+    HWND dialog = nullptr;
+    if (c.command != 0) {
+      dialog = setup.WaitForWindow(SETUP_TITLE);
+      ASSERT_NE(dialog, nullptr);
+      PostMessageA(dialog, WM_COMMAND, c.command, 0);
+    }
     for (const Prompt& prompt : c.prompts) {
       std::string text = setup.Answer(dialog, prompt.button);
       EXPECT_GE(text.size(), prompt.textEnd.size());
@@ -99,7 +106,22 @@ INSTANTIATE_TEST_SUITE_P(
                  {"File already exists. Replace it?", IDCANCEL},
                  {"Installation aborted", IDOK}},
                 {kNew[0], kNew[1], "old", "old"}},
-        RunCase{"Cancelled", "", false, IDCANCEL, {}, kUntouched}),
+        RunCase{"Cancelled", "", false, IDCANCEL, {}, kUntouched},
+        RunCase{"WithoutTheExample",
+                "",
+                false,
+                IDOK,
+                {{"File does not exists. Continue?", IDYES}, kComplete},
+                {kNew[0], "<missing>", kNew[2], kNew[3]},
+                {1}},
+        // Started from inside a zip, or from a drive it cannot see as administrator.
+        RunCase{"WithoutThePackage",
+                "",
+                false,
+                0,
+                {{"A network drive is not visible to a setup that runs as administrator.", IDOK}},
+                kUntouched,
+                {0, 1, 2, 3}}),
     [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
@@ -148,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(Names, FolderNameTest,
 class SetupProgramEdgeTest : public testing::Test {
  protected:
   std::string CopyProgramTo(const std::string& folder) {
-    MakeFolder(folder);
+    LayOutPackage(folder);
     std::string exe = folder / "TavrickSetup.exe";
     EXPECT_TRUE(
         CopyFileA((TestProgramFolder() / "..\\TavrickSetup.exe").c_str(), exe.c_str(), FALSE));

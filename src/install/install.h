@@ -24,6 +24,9 @@ extern const InstallItem InstallManifest[kInstallItemCount];
 BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const char* targetDir,
                  const char* targetRoot);
 
+// TRUE when setupDir holds any of the manifest's files.
+BOOL PackageIsPresent(const char* setupDir);
+
 // Installs the manifest's files from setupDir into nsisDir in order, stopping
 // at the first file that refuses. TRUE when all four went through.
 BOOL RunInstallation(HWND owner, const char* setupDir, const char* nsisDir);

@@ -51,6 +51,18 @@ BOOL FormFolders(const InstallItem& item, const char* setupDir, const char* nsis
 
 }  // namespace
 
+BOOL PackageIsPresent(const char* setupDir) {
+  char folder[kPathSize];
+  char path[kPathSize];
+  for (const InstallItem& item : InstallManifest) {
+    if (FormSourceFolder(item, setupDir, folder) && FormPath(path, folder, item.fileName) &&
+        FileExists(path)) {
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
 BOOL RunInstallation(HWND owner, const char* setupDir, const char* nsisDir) {
   char source[kPathSize];
   char target[kPathSize];

@@ -23,8 +23,9 @@ BOOL SetupDirFromModulePath(WCHAR* path, DWORD length);
 
 // Sets g_szSetupDir to the folder of the module path in modulePath (length
 // characters, as GetModuleFileNameW reported them). When that folder is too
-// long, or its name cannot be held exactly in the ANSI code page, tells the
-// user and returns FALSE: the setup cannot go on.
+// long, its name cannot be held exactly in the ANSI code page, or it holds
+// none of the package's files, tells the user and returns FALSE: the setup
+// cannot go on.
 BOOL UseSetupDir(WCHAR* modulePath, DWORD length);
 
 // Puts the NSIS directory that NSIS's installer recorded into buffer

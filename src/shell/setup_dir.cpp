@@ -1,4 +1,5 @@
 #include "common/ansi_path.h"
+#include "install/install.h"
 #include "shell/setup_dialog.h"
 
 HINSTANCE g_hInstance;
@@ -10,6 +11,14 @@ constexpr char kUnusableFolderName[] =
     "The name of the package's folder holds characters that this system cannot use here.\n\n"
     "Move the package to a folder with a plain name, such as C:\\Tavrick, and start the setup "
     "again.";
+
+// Opened from inside a zip, the program alone is extracted to a temporary
+// folder; run elevated, it cannot see the user's mapped network drives.
+constexpr char kPackageNotFound[] =
+    "The package's files cannot be found beside TavrickSetup.exe.\n\n"
+    "Extract the whole package, with its Example, Include and Plugin folders, to a folder on "
+    "this computer and start the setup from there. A network drive is not visible to a setup "
+    "that runs as administrator.";
 
 }  // namespace
 
@@ -32,6 +41,8 @@ BOOL UseSetupDir(WCHAR* modulePath, DWORD length) {
     problem = kPathTooLong;
   } else if (!AnsiPathFromWide(modulePath, g_szSetupDir)) {
     problem = kUnusableFolderName;
+  } else if (!PackageIsPresent(g_szSetupDir)) {
+    problem = kPackageNotFound;
   }
   if (problem != nullptr) {
     MessageBoxA(nullptr, problem, SETUP_TITLE, MB_ICONERROR);
