@@ -13,7 +13,9 @@
 
 #include "install/install.h"
 #include "res/resource.h"
+#include "shell/nsis_registry.h"
 #include "shell/setup_dialog.h"
+#include "shell/setup_dir.h"
 #include "support/message_boxes.h"
 #include "support/nsis_key.h"
 #include "support/scratch.h"

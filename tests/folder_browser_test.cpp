@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "shell/folder_browser.h"
 #include "shell/setup_dialog.h"
+#include "shell/setup_dir.h"
 #include "support/message_boxes.h"
 #include "support/nsis_key.h"
 #include "support/scratch.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shell/setup_dialog.h"
+#include "shell/hardening.h"
 #include "support/scratch.h"
 #include "support/setup_process.h"
 

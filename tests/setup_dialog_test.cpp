@@ -6,6 +6,7 @@
 
 #include "res/resource.h"
 #include "shell/setup_dialog.h"
+#include "shell/setup_dir.h"
 #include "support/expect.h"
 #include "support/message_boxes.h"
 #include "support/nsis_key.h"

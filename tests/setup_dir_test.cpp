@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shell/setup_dialog.h"
+#include "shell/setup_dir.h"
 #include "support/message_boxes.h"
 #include "support/scratch.h"
 

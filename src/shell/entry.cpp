@@ -1,5 +1,7 @@
 #include "res/resource.h"
+#include "shell/hardening.h"
 #include "shell/setup_dialog.h"
+#include "shell/setup_dir.h"
 
 extern "C" void SetupEntry() {
   HardenProcess();

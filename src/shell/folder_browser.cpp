@@ -1,4 +1,5 @@
 #include "common/ansi_path.h"
+#include "shell/folder_browser.h"
 #include "shell/setup_dialog.h"
 
 #include <objbase.h>

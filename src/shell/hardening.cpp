@@ -1,4 +1,4 @@
-#include "shell/setup_dialog.h"
+#include "shell/hardening.h"
 
 namespace {
 

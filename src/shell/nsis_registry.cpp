@@ -1,5 +1,5 @@
 #include "common/ansi_path.h"
-#include "shell/setup_dialog.h"
+#include "shell/nsis_registry.h"
 
 namespace {
 

@@ -1,6 +1,9 @@
 #include "install/install.h"
 #include "res/resource.h"
+#include "shell/folder_browser.h"
+#include "shell/nsis_registry.h"
 #include "shell/setup_dialog.h"
+#include "shell/setup_dir.h"
 
 HWND g_hwndInstall;
 HWND g_hwndNsisDir;

@@ -1,6 +1,6 @@
 #include "common/ansi_path.h"
 #include "install/install.h"
-#include "shell/setup_dialog.h"
+#include "shell/setup_dir.h"
 
 HINSTANCE g_hInstance;
 char g_szSetupDir[kPathSize];

@@ -3,7 +3,7 @@
 // the way the setup program does at its start.
 #include <windows.h>
 
-#include "shell/setup_dialog.h"
+#include "shell/hardening.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
