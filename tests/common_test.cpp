@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "common/ansi_path.h"
@@ -102,6 +105,44 @@ TEST(SameFileTest, ComparesIdentityNotSpelling) {
 
 // Names from outside the code page: Cyrillic letters, and fullwidth look-alikes
 // that a best-fit conversion would turn into "\..".
+// The NSIS check of a field's text. Under Wine a search for "\\\\name\\..." finds
+// what lies under the prefix's dosdevices\unc\name, so a planted makensis.exe
+// there shows whether a search was made.
+struct NsisCheckCase {
+  const char* field;    // "@" stands for a real NSIS folder
+  const char* planted;  // under dosdevices\unc, or nullptr
+  bool found;
+};
+
+class NsisCheckTest : public testing::TestWithParam<NsisCheckCase> {};
+
+TEST_P(NsisCheckTest, SearchesOnlyWhereAShareCouldHoldMakensis) {
+  const char* prefix = std::getenv("WINEPREFIX");
+  ASSERT_NE(prefix, nullptr) << "scripts/test runs the suites in a prefix of their own";
+  std::string unc = "Z:" + std::string(prefix) + "\\dosdevices\\unc";
+  std::replace(unc.begin(), unc.end(), '/', '\\');
+  ScratchDir scratch;
+  LayOutNsis(scratch / "NSIS");
+  if (GetParam().planted != nullptr) {
+    WriteFile(unc / GetParam().planted, "MZ");
+  }
+  std::string field = GetParam().field;
+  if (size_t at = field.find('@'); at != std::string::npos) {
+    field.replace(at, 1, scratch / "NSIS");
+  }
+  EXPECT_EQ(IsNsisDir(field.c_str()) != FALSE, GetParam().found);
+  std::filesystem::remove_all(unc);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, NsisCheckTest,
+    testing::Values(NsisCheckCase{"\\\\", "makensis.exe", false},
+                    NsisCheckCase{"\\\\f", "f\\makensis.exe", false},
+                    NsisCheckCase{"//fileserver", "fileserver\\makensis.exe", false},
+                    NsisCheckCase{"\\\\srv\\share", "srv\\share\\makensis.exe", true},
+                    NsisCheckCase{"\\\\.\\@", nullptr, true},
+                    NsisCheckCase{"\\\\?\\@", nullptr, true}));
+
 struct WideCase {
   const char* name;
   std::wstring leaf;

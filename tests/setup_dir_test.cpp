@@ -76,11 +76,14 @@ INSTANTIATE_TEST_SUITE_P(
                     UnusableCase{"TooLong", L"TavrickSetup.exe", kPathSize, kPathTooLong}),
     [](const testing::TestParamInfo<UnusableCase>& info) { return std::string(info.param.name); });
 
-TEST(UsableSetupDirTest, PlainFolderIsTakenWithoutAWord) {
-  WCHAR module[kPathSize] = L"C:\\Package\\TavrickSetup.exe";
+TEST(UsableSetupDirTest, PlainFolderWithThePackageIsTakenWithoutAWord) {
+  ScratchDir scratch;
+  LayOutPackage(scratch.path());
+  std::wstring module = Widen(scratch / "TavrickSetup.exe");
+  module.resize(kPathSize, L'\0');
   MessageBoxScript script;
-  EXPECT_TRUE(UseSetupDir(module, lstrlenW(module)));
-  EXPECT_STREQ(g_szSetupDir, "C:\\Package");
+  EXPECT_TRUE(UseSetupDir(module.data(), lstrlenW(module.c_str())));
+  EXPECT_EQ(g_szSetupDir, scratch.path());
   EXPECT_TRUE(script.shown().empty());
 }
 

@@ -33,10 +33,11 @@ BOOL FileExists(const char* path);
 // file system cannot tell one file from another, FALSE.
 BOOL SameFile(const char* first, const char* second);
 
-// TRUE when folder exists as a folder: "folder\*.*" matches at least the
-// folder's own "." entry. A folder whose pattern does not fit is not found.
+// TRUE when folder exists as a folder (and not as a file).
 BOOL FolderExists(const char* folder);
 
 // TRUE when folder holds makensis.exe: the test of an NSIS directory. The
-// folder's text is used as it is; a candidate that does not fit is not found.
+// folder's text is used as it is; a candidate that does not fit is not found,
+// and neither is one that begins like a server's name but names no server,
+// share and file below it, for which no search is made.
 BOOL IsNsisDir(const char* folder);

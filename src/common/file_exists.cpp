@@ -11,13 +11,43 @@ BOOL FileExists(const char* path) {
 }
 
 BOOL FolderExists(const char* folder) {
-  char pattern[kPathSize];
-  return FormPath(pattern, folder, "*.*") && FileExists(pattern);
+  DWORD attributes = GetFileAttributesA(folder);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+namespace {
+
+BOOL IsSeparator(char c) {
+  return c == '\\' || c == '/';
+}
+
+// TRUE when candidate begins with two separators, as a server's name does,
+// but lacks the server or the share below it (a name always follows: the
+// candidate ends in makensis.exe). A search for it would look up a server
+// that is not there, which on a network takes seconds, and find nothing.
+BOOL IsShortOfAShare(const char* candidate) {
+  if (!IsSeparator(candidate[0]) || !IsSeparator(candidate[1])) {
+    return FALSE;
+  }
+  const char* at = candidate + 2;
+  for (int part = 0; part < 2; ++part) {  // the server, then the share
+    const char* start = at;
+    while (*at != '\0' && !IsSeparator(*at)) {
+      ++at;
+    }
+    if (at == start || *at++ == '\0') {
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+}  // namespace
 
 BOOL IsNsisDir(const char* folder) {
   char candidate[kPathSize];
-  return FormPath(candidate, folder, "makensis.exe") && FileExists(candidate);
+  return FormPath(candidate, folder, "makensis.exe") && !IsShortOfAShare(candidate) &&
+         FileExists(candidate);
 }
 
 namespace {

@@ -21,9 +21,7 @@ BOOL MakeMissingFolders(const char* targetDir, const char* targetRoot) {
     ++end;
     if (targetDir[end] == '\\' || targetDir[end] == '\0') {
       CopyText(level, end + 1, targetDir);
-      DWORD attributes = GetFileAttributesA(level);
-      if ((attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) &&
-          !CreateDirectoryA(level, nullptr)) {
+      if (!FolderExists(level) && !CreateDirectoryA(level, nullptr)) {
         return FALSE;
       }
     }

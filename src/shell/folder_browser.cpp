@@ -8,8 +8,9 @@
 namespace {
 
 constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
-constexpr char kLongPathPrefix[] = "\\\\?\\";      // \\?\C:\...
-constexpr char kLongUncPrefix[] = "\\\\?\\UNC\\";  // \\?\UNC\server\share...
+constexpr char kLongPathPrefix[] = "\\\\?\\";  // \\?\C:\...
+constexpr char kDevicePrefix[] = "\\\\.\\";    // \\.\C:\...
+constexpr char kUncName[] = "UNC\\";           // \\?\UNC\server\share...
 
 BOOL StartsWith(const char* text, const char* prefix) {
   while (*prefix != '\0' && *text == *prefix) {
@@ -44,10 +45,13 @@ void BrowserStartPath(const char* text, char* path) {
   DWORD length = GetFullPathNameA(text, kPathSize, path, nullptr);
   if (length == 0 || length >= static_cast<DWORD>(kPathSize)) {
     path[0] = '\0';
-  } else if (StartsWith(path, kLongUncPrefix)) {
-    CopyText(path + 2, kPathSize - 2, path + sizeof kLongUncPrefix - 1);  // \\server\share...
-  } else if (StartsWith(path, kLongPathPrefix)) {
-    CopyText(path, kPathSize, path + sizeof kLongPathPrefix - 1);
+  } else if (StartsWith(path, kLongPathPrefix) || StartsWith(path, kDevicePrefix)) {
+    const char* rest = path + sizeof kLongPathPrefix - 1;
+    if (StartsWith(rest, kUncName)) {
+      CopyText(path + 2, kPathSize - 2, rest + sizeof kUncName - 1);  // \\server\share...
+    } else {
+      CopyText(path, kPathSize, rest);
+    }
   }
 }
 
@@ -84,15 +88,16 @@ void BrowseForNsisDir(HWND dialog) {
 }
 
 int CALLBACK NsisBrowseCallback(HWND hwnd, UINT uMsg, LPARAM lParam, LPARAM lpData) {
-  char buffer[kPathSize];
   if (uMsg == BFFM_INITIALIZED) {
+    // OK follows the item the browser really selects, which it reports as a
+    // selection change; where it cannot select the folder asked for, it stays
+    // on its own first item, and OK stays off.
+    SendMessageA(hwnd, BFFM_ENABLEOK, 0, FALSE);
     SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, lpData);
-    CopyText(buffer, kPathSize, reinterpret_cast<const char*>(lpData));
   } else if (uMsg == BFFM_SELCHANGED) {
+    char buffer[kPathSize];
     PathFromItemList(reinterpret_cast<LPCITEMIDLIST>(lParam), buffer);
-  } else {
-    return 0;
+    SendMessageA(hwnd, BFFM_ENABLEOK, 0, buffer[0] != '\0' && IsNsisDir(buffer));
   }
-  SendMessageA(hwnd, BFFM_ENABLEOK, 0, buffer[0] != '\0' && IsNsisDir(buffer));
   return 0;
 }
