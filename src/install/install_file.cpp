@@ -35,7 +35,9 @@ BOOL FlushToDisk(const char* path) {
   if (file == INVALID_HANDLE_VALUE) {
     return FALSE;
   }
-  BOOL flushed = FlushFileBuffers(file);
+  // Some network redirectors do not implement flushing; there the copy is as
+  // safe as any other.
+  BOOL flushed = FlushFileBuffers(file) || GetLastError() == ERROR_INVALID_FUNCTION;
   CloseHandle(file);
   return flushed;
 }
