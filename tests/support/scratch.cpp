@@ -123,6 +123,11 @@ bool RunUntilMounted(std::string commandLine, const std::string& folder, bool mo
                       &startup, &info)) {
     return false;
   }
+  for (HANDLE handle : {info.hThread, info.hProcess}) {
+    if (handle != nullptr) {
+      CloseHandle(handle);
+    }
+  }
   for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(5)) {
     if ((VolumeSerial(folder) == 0) == mounted) {
       return true;
