@@ -163,7 +163,7 @@ TEST_P(RegistrySweep, FieldShowsOnlyAStringThatFits) {
   char field[kPathSize + 16];
   std::memset(field, 'G', sizeof field);
   LitterTheStack();
-  ReadNsisDirFromRegistry(field);
+  ReadNsisDirFromRegistry(field, 0);
   EXPECT_EQ(std::string(field + kPathSize, 16), std::string(16, 'G')) << "written past the buffer";
   field[kPathSize - 1] = '\0';  // the expectation below names what must have been there
 

@@ -54,31 +54,87 @@ TEST_F(InstallFileTest, TargetThatIsAFolderIsReportedWhenTheCopyFails) {
   std::vector<std::string> shown = Shown(script);
   ASSERT_EQ(shown.size(), 3u);
   EXPECT_EQ(shown[0], ReplaceBox(target / "Tavrick.nsh"));
-  EXPECT_EQ(shown[1].rfind(CopyFailedPrefix(source / "Tavrick.nsh", target / "Tavrick.nsh"), 0), 0u)
-      << shown[1];
-  EXPECT_EQ(shown[1].substr(shown[1].size() - 5), "|0x15");  // Retry/Cancel, error icon
+  // A folder is no file in use: the reason stays the system's own.
+  EXPECT_EQ(shown[1], CopyFailedPrefix(source / "Tavrick.nsh", target / "Tavrick.nsh") +
+                          "Access denied.|0x15");  // Retry/Cancel, error icon
   EXPECT_EQ(shown[2], AbortedBox());
   EXPECT_EQ(ReadFile(target / "Tavrick.nsh"), "<folder>");
 }
 
+// Opens path as a C runtime's fopen(path, "r") does: sharing reading and
+// writing, but not deletion.
+HANDLE OpenForReading(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, 0, nullptr);
+}
+
 // Another program holds the package file or the installed one open: the box
-// names both files and the system's reason (the package cannot be read, the
-// installed file cannot be replaced), and Retry copies once it lets go.
+// names both files and says the file is in use, and Retry copies once it lets go.
 class LockedFileTest : public InstallFileTest, public testing::WithParamInterface<bool> {};
 
 TEST_P(LockedFileTest, RetryCopiesOnceTheLockIsReleased) {
   WriteFile(target / "Tavrick.nsh", "old header");
   std::string locked = (GetParam() ? source : target) / "Tavrick.nsh";
-  HANDLE lock = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE lock =
+      GetParam() ? CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                 : OpenForReading(locked);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   MessageBoxScript script{IDYES, Answer{IDRETRY, [&](HWND) { CloseHandle(lock); }}};
   EXPECT_TRUE(Install(target));
   std::vector<std::string> shown = Shown(script);
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[1], CopyFailedPrefix(source / "Tavrick.nsh", target / "Tavrick.nsh") +
-                          (GetParam() ? "Sharing violation." : "Access denied.") +
-                          "|0x15");  // Retry/Cancel, error icon
+                          "Sharing violation.|0x15");  // Retry/Cancel, error icon
   EXPECT_EQ(ReadFile(target / "Tavrick.nsh"), "new header");
+}
+
+// A scanner holds the temporary file while the move fails. The file is
+// deleted once the user has answered, or else as the program ends.
+class HeldTempTest : public InstallFileTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(HeldTempTest, NothingOfTheCopyIsLeftBehind) {
+  bool inTheBox = GetParam();
+  WriteFile(target / "Tavrick.nsh", "old header");
+  HANDLE lock = OpenForReading(target / "Tavrick.nsh");  // the move fails while it is held
+  TempFileHolder scanner(target);
+  MessageBoxScript script{IDYES,
+                          Answer{inTheBox ? IDRETRY : IDCANCEL,
+                                 [&](HWND) {
+                                   CloseHandle(lock);
+                                   if (inTheBox) {
+                                     scanner.Release();
+                                   }
+                                 }},
+                          IDOK};
+  EXPECT_EQ(Install(target), inTheBox);
+  EXPECT_EQ(FolderContents(target).size(), inTheBox ? 1u : 2u);
+  scanner.Release();
+  DeleteLeftovers();
+  EXPECT_EQ(FolderContents(target), std::vector<std::string>{"Tavrick.nsh"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Scanners, HeldTempTest, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "LetsGoInTheBox" : "LetsGoLater");
+                         });
+
+// A file that appears at the target while a copy fails is asked about on
+// Retry, never replaced unasked.
+TEST_F(InstallFileTest, FileThatAppearsBeforeRetryIsAskedAbout) {
+  SmallDisk disk(target, 128);
+  ASSERT_TRUE(disk.mounted());
+  WriteFile(source / "Tavrick.nsh", std::string(256 * 1024, 'n'));
+  MessageBoxScript script{Answer{IDRETRY,
+                                 [&](HWND) {
+                                   WriteFile(source / "Tavrick.nsh", "new header");
+                                   WriteFile(target / "Tavrick.nsh", "appeared");
+                                 }},
+                          IDNO};
+  EXPECT_TRUE(Install(target));
+  std::vector<std::string> shown = Shown(script);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1], ReplaceBox(target / "Tavrick.nsh"));
+  EXPECT_EQ(ReadFile(target / "Tavrick.nsh"), "appeared");
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, LockedFileTest, testing::Values(false, true),

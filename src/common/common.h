@@ -24,14 +24,26 @@ BOOL CopyText(char* buffer, int size, const char* text);
 // bytes; path then holds the part that did, which must not name a file.
 BOOL FormPath(char* path, const char* folder, const char* name);
 
-// TRUE when a file search finds anything for path: a file, a folder, or any
-// match of a wildcard pattern.
+// ERROR_SUCCESS when a file search finds anything for path: a file, a folder,
+// or any match of a wildcard pattern. Otherwise the system's reason, which
+// means "absent" only where IsAbsent says so.
+DWORD ProbePath(const char* path);
+
+// TRUE when a probe's reason says that there is nothing there: not a denied
+// search, a dropped network share or anything else that leaves it unknown.
+BOOL IsAbsent(DWORD probe);
+
+// TRUE when ProbePath finds something for path.
 BOOL FileExists(const char* path);
 
 // TRUE when the system vouches that both paths name one and the same existing
 // file, however each is spelt (relative parts, short names, links). Where the
 // file system cannot tell one file from another, FALSE.
 BOOL SameFile(const char* first, const char* second);
+
+// ERROR_SUCCESS when folder exists as a folder, ERROR_FILE_NOT_FOUND when it is
+// a file, otherwise the system's reason.
+DWORD ProbeFolder(const char* folder);
 
 // TRUE when folder exists as a folder (and not as a file).
 BOOL FolderExists(const char* folder);

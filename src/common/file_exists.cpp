@@ -1,18 +1,33 @@
 #include "common/common.h"
 
-BOOL FileExists(const char* path) {
+DWORD ProbePath(const char* path) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(path, &found);
   if (search == INVALID_HANDLE_VALUE) {
-    return FALSE;
+    return GetLastError();
   }
   FindClose(search);
-  return TRUE;
+  return ERROR_SUCCESS;
+}
+
+BOOL IsAbsent(DWORD probe) {
+  return probe == ERROR_FILE_NOT_FOUND || probe == ERROR_PATH_NOT_FOUND;
+}
+
+BOOL FileExists(const char* path) {
+  return ProbePath(path) == ERROR_SUCCESS;
+}
+
+DWORD ProbeFolder(const char* folder) {
+  DWORD attributes = GetFileAttributesA(folder);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return GetLastError();
+  }
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
 BOOL FolderExists(const char* folder) {
-  DWORD attributes = GetFileAttributesA(folder);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  return ProbeFolder(folder) == ERROR_SUCCESS;
 }
 
 namespace {
@@ -21,19 +36,33 @@ BOOL IsSeparator(char c) {
   return c == '\\' || c == '/';
 }
 
+BOOL IsLetter(char c, char lower) {
+  return (c | 0x20) == lower;
+}
+
 // TRUE when candidate begins with two separators, as a server's name does,
 // but lacks the server or the share below it (a name always follows: the
 // candidate ends in makensis.exe). A search for it would look up a server
 // that is not there, which on a network takes seconds, and find nothing.
+// \\?\UNC\ and \\.\UNC\ lead to a server as \\ does; other \\?\ and \\.\ forms
+// name a local device or path. The text is read by character: in a
+// double-byte code page a trail byte may be a backslash.
 BOOL IsShortOfAShare(const char* candidate) {
   if (!IsSeparator(candidate[0]) || !IsSeparator(candidate[1])) {
     return FALSE;
   }
   const char* at = candidate + 2;
+  if ((at[0] == '?' || at[0] == '.') && IsSeparator(at[1])) {
+    if (!IsLetter(at[2], 'u') || !IsLetter(at[3], 'n') || !IsLetter(at[4], 'c') ||
+        !IsSeparator(at[5])) {
+      return FALSE;
+    }
+    at += 6;
+  }
   for (int part = 0; part < 2; ++part) {  // the server, then the share
     const char* start = at;
     while (*at != '\0' && !IsSeparator(*at)) {
-      ++at;
+      at = CharNextA(at);
     }
     if (at == start || *at++ == '\0') {
       return TRUE;

@@ -19,12 +19,19 @@ extern const InstallItem InstallManifest[kInstallItemCount];
 // targetDir below targetRoot (where it lies, and which must exist) that are
 // missing. The file appears under its name only whole; a failed copy leaves
 // what was there before. Asks before it skips a missing source or replaces an
-// existing target, and offers Retry when a folder or the copy fails. Every box
-// is owned by owner. Returns TRUE to go on with the next file, FALSE to stop.
+// existing target, and offers Retry when a probe, a folder or the copy fails;
+// Retry repeats the whole step. Every box is owned by owner. Returns TRUE to
+// go on with the next file, FALSE to stop.
 BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const char* targetDir,
                  const char* targetRoot);
 
-// TRUE when setupDir holds any of the manifest's files.
+// Deletes the temporary files that something held when their copy failed,
+// retrying quietly for a moment; those that still remain are registered for
+// deletion at restart where their drive is local. Called as the program ends.
+void DeleteLeftovers();
+
+// TRUE when setupDir holds any of the files that only the package has: those
+// in its sub-folders. A readme alone may be anybody's.
 BOOL PackageIsPresent(const char* setupDir);
 
 // Installs the manifest's files from setupDir into nsisDir in order, stopping

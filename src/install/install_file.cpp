@@ -3,103 +3,188 @@
 
 namespace {
 
-// A file that was just written may be held for a moment by a virus scanner.
-constexpr int kMoveAttempts = 5;
-constexpr DWORD kMovePauseMs = 100;
+// A file that was just written may be held for a moment by a virus scanner,
+// an indexer or a sync client.
+constexpr int kQuietAttempts = 5;
+constexpr DWORD kQuietPauseMs = 100;
 
-// Makes each missing level of targetDir below targetRoot, which must exist.
-BOOL MakeMissingFolders(const char* targetDir, const char* targetRoot) {
+// Temporary files that a holder kept from being deleted, to be deleted again.
+constexpr int kLeftoverSlots = 8;
+char g_leftovers[kLeftoverSlots][kPathSize];
+
+// Makes each missing level of targetDir below targetRoot, which must exist. A
+// level that another process made first, or that was there all along, counts
+// as made.
+DWORD MakeMissingFolders(const char* targetDir, const char* targetRoot) {
   int end = 0;
   while (targetRoot[end] != '\0') {
     ++end;
   }
   if (targetDir[end] == '\0') {
-    return TRUE;
+    return ERROR_SUCCESS;
   }
   char level[kPathSize];
   do {
     ++end;
     if (targetDir[end] == '\\' || targetDir[end] == '\0') {
       CopyText(level, end + 1, targetDir);
-      if (!FolderExists(level) && !CreateDirectoryA(level, nullptr)) {
-        return FALSE;
+      if (!CreateDirectoryA(level, nullptr)) {
+        DWORD error = GetLastError();
+        if (!FolderExists(level)) {
+          return error;
+        }
       }
     }
   } while (targetDir[end] != '\0');
-  return TRUE;
+  return ERROR_SUCCESS;
 }
 
-BOOL FlushToDisk(const char* path) {
+// Lets a read-only file be replaced once the user has agreed to it.
+DWORD AllowReplacing(const char* target) {
+  DWORD attributes = GetFileAttributesA(target);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY) ||
+      SetFileAttributesA(target, attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    return ERROR_SUCCESS;  // a target that is gone is the move's business
+  }
+  return GetLastError();
+}
+
+DWORD FlushToDisk(const char* path) {
   HANDLE file =
       CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    return FALSE;
+    return GetLastError();
   }
   // Some network redirectors do not implement flushing; there the copy is as
   // safe as any other.
-  BOOL flushed = FlushFileBuffers(file) || GetLastError() == ERROR_INVALID_FUNCTION;
+  DWORD error = FlushFileBuffers(file) ? ERROR_SUCCESS : GetLastError();
   CloseHandle(file);
-  return flushed;
+  return error == ERROR_INVALID_FUNCTION ? ERROR_SUCCESS : error;
 }
 
-BOOL MoveIntoPlace(const char* temp, const char* target) {
+// Flushes temp and moves it to target, replacing a file there only when
+// replace is set, with quiet retries while something holds it. Returns the
+// first attempt's reason: a later one may only say that a move whose reply
+// was lost took the file away.
+DWORD SettleInPlace(const char* temp, const char* target, BOOL replace) {
+  DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  DWORD first = ERROR_SUCCESS;
   for (int attempt = 1;; ++attempt) {
-    if (MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return TRUE;
+    DWORD error = FlushToDisk(temp);
+    if (error == ERROR_SUCCESS && !MoveFileExA(temp, target, flags)) {
+      error = GetLastError();
     }
-    if (attempt == kMoveAttempts) {
-      return FALSE;
+    if (first == ERROR_SUCCESS) {
+      first = error;
     }
-    Sleep(kMovePauseMs);
+    if (error == ERROR_SUCCESS || attempt == kQuietAttempts) {
+      return error == ERROR_SUCCESS ? error : first;
+    }
+    Sleep(kQuietPauseMs);
   }
+}
+
+// The system answers a rename over a file that another program holds open
+// with "access denied", as it does a real lack of rights; an open that shares
+// nothing tells the two apart.
+DWORD ReasonForTarget(const char* target, DWORD error) {
+  if (error != ERROR_ACCESS_DENIED) {
+    return error;
+  }
+  HANDLE file = CreateFileA(target, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+  } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+    return ERROR_SHARING_VIOLATION;
+  }
+  return error;
+}
+
+// Only on a local drive can the system delete a file at restart.
+void DeleteAtRestart(const char* path) {
+  char root[kPathSize];
+  if (GetVolumePathNameA(path, root, kPathSize)) {
+    UINT type = GetDriveTypeA(root);
+    if (type == DRIVE_FIXED || type == DRIVE_REMOVABLE) {
+      MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+  }
+}
+
+// TRUE when path is gone; a read-only copy is made deletable first.
+BOOL DeleteTemp(const char* path) {
+  SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileA(path) || IsAbsent(GetLastError());
+}
+
+void Discard(const char* temp) {
+  if (DeleteTemp(temp)) {
+    return;
+  }
+  for (char* slot : g_leftovers) {
+    if (slot[0] == '\0') {
+      CopyText(slot, kPathSize, temp);
+      return;
+    }
+  }
+  DeleteAtRestart(temp);  // every slot is taken
+}
+
+// Deletes each remembered temporary file that can be deleted now; on the last
+// pass, one that cannot is left to the system's restart. TRUE when none remains.
+BOOL DeleteRemembered(BOOL last) {
+  BOOL none = TRUE;
+  for (char* slot : g_leftovers) {
+    if (slot[0] != '\0' && !DeleteTemp(slot)) {
+      if (!last) {
+        none = FALSE;
+        continue;
+      }
+      DeleteAtRestart(slot);  // the last resort
+    }
+    slot[0] = '\0';
+  }
+  return none;
 }
 
 // Puts a whole copy of source at target, through a temporary file in
 // targetDir, so that a copy that fails half-way leaves whatever was at target
 // as it was. Returns 0, or the system's error for the step that failed.
-DWORD CopyWhole(const char* source, const char* target, const char* targetDir) {
+DWORD CopyWhole(const char* source, const char* target, const char* targetDir, BOOL replace) {
   char temp[kPathSize];
   if (!GetTempFileNameA(targetDir, "tav", 0, temp)) {
     return GetLastError();
   }
   // The copy takes the source's attributes; a read-only one would be read-only
   // when installed and could not be replaced later.
-  if (CopyFileA(source, temp, FALSE) && SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL) &&
-      FlushToDisk(temp) && MoveIntoPlace(temp, target)) {
-    return ERROR_SUCCESS;
-  }
-  DWORD error = GetLastError();
-  if (!DeleteFileA(temp)) {
-    MoveFileExA(temp, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  DWORD error = CopyFileA(source, temp, FALSE) && SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL)
+                    ? ReasonForTarget(target, SettleInPlace(temp, target, replace))
+                    : GetLastError();
+  if (error != ERROR_SUCCESS) {
+    Discard(temp);
   }
   return error;
 }
 
-// Makes the target's folders and copies source to target, offering Retry for
-// as long as that fails.
-BOOL PlaceWithRetry(HWND owner, const char* source, const char* target, const char* targetDir,
-                    const char* targetRoot) {
-  for (;;) {
-    DWORD error = MakeMissingFolders(targetDir, targetRoot) ? CopyWhole(source, target, targetDir)
-                                                            : GetLastError();
-    if (error == ERROR_SUCCESS) {
-      return TRUE;
-    }
-    if (AskAfterFailedCopy(owner, source, target, error) != IDRETRY) {
-      return ShowAborted(owner);
-    }
+// One whole attempt at the file: its folders, the agreed replacement's
+// attribute, and the copy.
+DWORD Place(const char* source, const char* target, const char* targetDir, const char* targetRoot,
+            BOOL replace) {
+  DWORD error = MakeMissingFolders(targetDir, targetRoot);
+  if (error == ERROR_SUCCESS && replace) {
+    error = AllowReplacing(target);
   }
-}
-
-// Lets a read-only file be replaced once the user has agreed to it.
-void AllowReplacing(const char* target) {
-  DWORD attributes = GetFileAttributesA(target);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    SetFileAttributesA(target, attributes & ~FILE_ATTRIBUTE_READONLY);
-  }
+  return error == ERROR_SUCCESS ? CopyWhole(source, target, targetDir, replace) : error;
 }
 
 }  // namespace
+
+void DeleteLeftovers() {
+  for (int attempt = 1; attempt < kQuietAttempts && !DeleteRemembered(FALSE); ++attempt) {
+    Sleep(kQuietPauseMs);
+  }
+  DeleteRemembered(TRUE);
+}
 
 BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const char* targetDir,
                  const char* targetRoot) {
@@ -107,7 +192,9 @@ BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const 
   if (!FormPath(source, sourceDir, fileName)) {
     return ShowPathTooLong(owner, source);
   }
-  if (!FileExists(source)) {
+  // A package file that is there but cannot be searched for is not missing:
+  // the copy tells the real reason.
+  if (IsAbsent(ProbePath(source))) {
     return AskAboutPath(owner, source, "File does not exists. Continue?",
                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDNO;
   }
@@ -116,20 +203,36 @@ BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const 
   if (!FormPath(target, targetDir, fileName)) {
     return ShowPathTooLong(owner, target);
   }
-  if (FileExists(target)) {
-    if (SameFile(source, target)) {
-      return TRUE;  // the package lies inside NSIS: the file is its own target
+  // Retry repeats the whole step, the target's probe included: a file that
+  // appeared meanwhile is asked about, never replaced unasked.
+  BOOL replace = FALSE;
+  for (;;) {
+    DWORD error = ProbePath(target);
+    if (error == ERROR_SUCCESS && !replace) {
+      if (SameFile(source, target)) {
+        return TRUE;  // the package lies inside NSIS: the file is its own target
+      }
+      switch (AskAboutPath(owner, target, "File already exists. Replace it?",
+                           MB_YESNOCANCEL | MB_ICONQUESTION)) {
+        case IDNO:
+          return TRUE;
+        case IDYES:
+          replace = TRUE;
+          break;
+        default:
+          return ShowAborted(owner);
+      }
     }
-    switch (AskAboutPath(owner, target, "File already exists. Replace it?",
-                         MB_YESNOCANCEL | MB_ICONQUESTION)) {
-      case IDNO:
-        return TRUE;
-      case IDYES:
-        AllowReplacing(target);
-        break;
-      default:
-        return ShowAborted(owner);
+    if (error == ERROR_SUCCESS || IsAbsent(error)) {
+      error = Place(source, target, targetDir, targetRoot, replace);
+    }
+    if (error == ERROR_SUCCESS) {
+      return TRUE;
+    }
+    int answer = AskAfterFailedCopy(owner, source, target, error);
+    DeleteRemembered(FALSE);  // whatever held them may have let go meanwhile
+    if (answer != IDRETRY) {
+      return ShowAborted(owner);
     }
   }
-  return PlaceWithRetry(owner, source, target, targetDir, targetRoot);
 }

@@ -13,30 +13,53 @@ BOOL FormSourceFolder(const InstallItem& item, const char* setupDir, char* folde
   return FormPath(folder, setupDir, item.sourceFolder);
 }
 
-BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, char* folder) {
+// Forms the item's target folder; its optional child is taken when
+// childPresent says that folder is there.
+BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, BOOL childPresent,
+                      char* folder) {
   if (!FormPath(folder, nsisDir, item.targetFolder)) {
     return FALSE;
   }
-  if (item.targetChild == nullptr) {
+  if (item.targetChild == nullptr || (item.childOnlyIfPresent && !childPresent)) {
     return TRUE;
   }
   char child[kPathSize];
   BOOL fits = FormPath(child, folder, item.targetChild);
-  if (item.childOnlyIfPresent && !(fits && FolderExists(child))) {
-    return TRUE;
-  }
   CopyText(folder, kPathSize, child);
   return fits;
+}
+
+// Sets *present to whether the item's optional target folder is there, asking
+// again while its probe fails for any reason but absence. FALSE when the user
+// stops the installation.
+BOOL FindOptionalFolder(HWND owner, const InstallItem& item, const char* setupDir,
+                        const char* nsisDir, BOOL* present) {
+  char folder[kPathSize];
+  char sourceFolder[kPathSize];
+  char source[kPathSize];
+  for (;;) {
+    DWORD probe =
+        FormTargetFolder(item, nsisDir, TRUE, folder) ? ProbeFolder(folder) : ERROR_FILE_NOT_FOUND;
+    *present = probe == ERROR_SUCCESS;
+    if (*present || IsAbsent(probe)) {
+      return TRUE;
+    }
+    FormSourceFolder(item, setupDir, sourceFolder);
+    FormPath(source, sourceFolder, item.fileName);
+    if (AskAfterFailedCopy(owner, source, folder, probe) != IDRETRY) {
+      return ShowAborted(owner);
+    }
+  }
 }
 
 // Forms the item's source and target folders. Returns FALSE when a folder, or
 // the path of the item's file in it, does not fit, or the target folder is too
 // long to hold a temporary file; tooLong then holds the beginning of that path.
-BOOL FormFolders(const InstallItem& item, const char* setupDir, const char* nsisDir, char* source,
-                 char* target, char* tooLong) {
+BOOL FormFolders(const InstallItem& item, const char* setupDir, const char* nsisDir,
+                 BOOL childPresent, char* source, char* target, char* tooLong) {
   const char* folders[] = {source, target};
   const BOOL fits[] = {FormSourceFolder(item, setupDir, source),
-                       FormTargetFolder(item, nsisDir, target)};
+                       FormTargetFolder(item, nsisDir, childPresent, target)};
   for (int i = 0; i < 2; ++i) {
     if (!fits[i]) {
       CopyText(tooLong, kPathSize, folders[i]);
@@ -55,8 +78,8 @@ BOOL PackageIsPresent(const char* setupDir) {
   char folder[kPathSize];
   char path[kPathSize];
   for (const InstallItem& item : InstallManifest) {
-    if (FormSourceFolder(item, setupDir, folder) && FormPath(path, folder, item.fileName) &&
-        FileExists(path)) {
+    if (item.sourceFolder != nullptr && FormSourceFolder(item, setupDir, folder) &&
+        FormPath(path, folder, item.fileName) && FileExists(path)) {
       return TRUE;
     }
   }
@@ -67,15 +90,23 @@ BOOL RunInstallation(HWND owner, const char* setupDir, const char* nsisDir) {
   char source[kPathSize];
   char target[kPathSize];
   char tooLong[kPathSize];
+  // The plug-in's folder is decided once, for the check and the copy alike.
+  BOOL childPresent = FALSE;
+  for (const InstallItem& item : InstallManifest) {
+    if (item.childOnlyIfPresent &&
+        !FindOptionalFolder(owner, item, setupDir, nsisDir, &childPresent)) {
+      return FALSE;
+    }
+  }
   // Every path is checked before the first folder is made or file copied, so
   // that one that does not fit leaves nothing half installed.
   for (const InstallItem& item : InstallManifest) {
-    if (!FormFolders(item, setupDir, nsisDir, source, target, tooLong)) {
+    if (!FormFolders(item, setupDir, nsisDir, childPresent, source, target, tooLong)) {
       return ShowPathTooLong(owner, tooLong);
     }
   }
   for (const InstallItem& item : InstallManifest) {
-    FormFolders(item, setupDir, nsisDir, source, target, tooLong);
+    FormFolders(item, setupDir, nsisDir, childPresent, source, target, tooLong);
     if (!InstallFile(owner, source, item.fileName, target, nsisDir)) {
       return FALSE;
     }

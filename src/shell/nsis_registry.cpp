@@ -6,6 +6,24 @@ namespace {
 constexpr char kNsisKey[] = "SOFTWARE\\NSIS";
 constexpr DWORD kRawBytes = kPathSize * sizeof(WCHAR);
 
+// A 64-bit NSIS writes its key where a 32-bit program does not look unless
+// asked, and the other way round.
+#ifdef _WIN64
+constexpr REGSAM kOtherView = KEY_WOW64_32KEY;
+#else
+constexpr REGSAM kOtherView = KEY_WOW64_64KEY;
+#endif
+
+// Where NSIS may be when the registry does not say: the folder makensis
+// itself honours, then NSIS under each Program Files folder. Each begins with
+// its variable, so that one left unexpanded (not set) is told by its '%'.
+constexpr const WCHAR* kFolderTemplates[] = {
+    L"%NSISDIR%",
+    L"%ProgramFiles%\\NSIS",
+    L"%ProgramFiles(x86)%\\NSIS",
+    L"%ProgramW6432%\\NSIS",
+};
+
 // Reads the key's default value into raw (kPathSize + 1 characters) when it is
 // a string; raw is left empty otherwise. A string that fills the query's
 // kPathSize characters is too long for any path buffer, and its conversion
@@ -23,12 +41,29 @@ DWORD QueryDefaultString(HKEY key, WCHAR* raw) {
   return type;
 }
 
+// Puts the folder that folderTemplate names into folder when its variable is
+// set and the folder converts exactly and fits; FALSE otherwise.
+BOOL FolderFromTemplate(const WCHAR* folderTemplate, char* folder) {
+  WCHAR wide[kPathSize];
+  DWORD length = ExpandEnvironmentStringsW(folderTemplate, wide, kPathSize);
+  return length != 0 && length <= static_cast<DWORD>(kPathSize) && wide[0] != L'%' &&
+         AnsiPathFromWide(wide, folder);
+}
+
+// Copies candidate into folder when it is an NSIS directory.
+BOOL TakeIfNsis(const char* candidate, char* folder) {
+  if (candidate[0] == '\0' || !IsNsisDir(candidate)) {
+    return FALSE;
+  }
+  return CopyText(folder, kPathSize, candidate);
+}
+
 }  // namespace
 
-void ReadNsisDirFromRegistry(char* buffer) {
+void ReadNsisDirFromRegistry(char* buffer, REGSAM view) {
   buffer[0] = '\0';
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kNsisKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kNsisKey, 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
     return;
   }
   WCHAR raw[kPathSize + 1];
@@ -45,5 +80,22 @@ void ReadNsisDirFromRegistry(char* buffer) {
   }
   if (type != REG_NONE) {
     AnsiPathFromWide(folder, buffer);  // a value it cannot hold exactly counts as none
+  }
+}
+
+void FindNsisDir(char* buffer) {
+  ReadNsisDirFromRegistry(buffer, 0);
+  char candidate[kPathSize];
+  if (TakeIfNsis(buffer, candidate)) {
+    return;  // the common case pays for nothing more
+  }
+  ReadNsisDirFromRegistry(candidate, kOtherView);
+  if (TakeIfNsis(candidate, buffer)) {
+    return;
+  }
+  for (const WCHAR* folderTemplate : kFolderTemplates) {
+    if (FolderFromTemplate(folderTemplate, candidate) && TakeIfNsis(candidate, buffer)) {
+      return;
+    }
   }
 }

@@ -1,8 +1,17 @@
-// The NSIS directory as NSIS's installer recorded it in the registry.
+// Where NSIS is: the registry value its installer records, and the places a
+// zip, Scoop or a 64-bit build leave it without that value.
 #pragma once
 
 #include "common/common.h"
 
-// Puts the NSIS directory that NSIS's installer recorded into buffer
-// (kPathSize bytes), or leaves it empty when there is no usable string.
-void ReadNsisDirFromRegistry(char* buffer);
+// Puts the NSIS directory that NSIS's installer recorded in the given view of
+// the registry (0: the program's own) into buffer (kPathSize bytes), or
+// leaves it empty when there is no usable string.
+void ReadNsisDirFromRegistry(char* buffer, REGSAM view);
+
+// Puts into buffer (kPathSize bytes) the registry's NSIS directory when it
+// holds makensis.exe. Otherwise the first that does of: the same value in the
+// registry's other view, %NSISDIR%, and NSIS under %ProgramFiles%,
+// %ProgramFiles(x86)% and %ProgramW6432%. When none does, the registry's text
+// as it is, or nothing.
+void FindNsisDir(char* buffer);

@@ -10,11 +10,20 @@ HWND g_hwndNsisDir;
 
 namespace {
 
+// NSIS 3.07 and later build Unicode installers unless a script says otherwise,
+// and those never load an ANSI plug-in; NSIS 2 has no x86-unicode folder.
+constexpr char kCompleted[] =
+    "Installation complite\n\n"
+    "Tavrick is an ANSI plug-in: a script that uses it needs the line \"Unicode false\", as "
+    "NSIS 3.07 and later build Unicode installers otherwise.";
+constexpr int kCompletedAloneSize = sizeof "Installation complite";
+constexpr char kUnicodePlugins[] = "Plugins\\x86-unicode";
+
 BOOL OnInitDialog(HWND hwnd) {
   char buffer[kPathSize];
   g_hwndInstall = GetDlgItem(hwnd, IDOK);
   g_hwndNsisDir = GetDlgItem(hwnd, IDC_NSIS_DIR);
-  ReadNsisDirFromRegistry(buffer);
+  FindNsisDir(buffer);
   SetWindowTextA(hwnd, SETUP_TITLE);
   SendMessageA(hwnd, WM_SETICON, ICON_BIG,
                reinterpret_cast<LPARAM>(LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_SETUP))));
@@ -46,8 +55,13 @@ void Install(HWND hwnd) {
   BOOL completed = RunInstallation(hwnd, g_szSetupDir, buffer);
   DestroyWindow(hwnd);
   if (completed) {
-    MessageBoxA(nullptr, "Installation complite", SETUP_TITLE, MB_ICONINFORMATION);
+    char plugins[kPathSize];
+    BOOL unicode = FormPath(plugins, buffer, kUnicodePlugins) && FolderExists(plugins);
+    char text[sizeof kCompleted];
+    CopyText(text, unicode ? sizeof kCompleted : kCompletedAloneSize, kCompleted);
+    MessageBoxA(nullptr, text, SETUP_TITLE, MB_ICONINFORMATION);
   }
+  DeleteLeftovers();
   PostQuitMessage(0);
 }
 

@@ -162,6 +162,47 @@ SmallDisk::~SmallDisk() {
   }
 }
 
+TempFileHolder::TempFileHolder(const std::string& folder) : pattern_(folder + "\\tav*.tmp") {
+  thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
+}
+
+TempFileHolder::~TempFileHolder() {
+  Release();
+}
+
+DWORD WINAPI TempFileHolder::Watch(void* self) {
+  auto* holder = static_cast<TempFileHolder*>(self);
+  std::string folder = holder->pattern_.substr(0, holder->pattern_.rfind('\\') + 1);
+  for (DWORD start = GetTickCount(); !holder->stop_ && GetTickCount() - start < 30000;) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(holder->pattern_.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+      continue;
+    }
+    FindClose(search);
+    holder->held_ =
+        CreateFileA((folder + found.cFileName).c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (holder->held_ != INVALID_HANDLE_VALUE) {
+      break;
+    }
+  }
+  return 0;
+}
+
+void TempFileHolder::Release() {
+  InterlockedExchange(&stop_, 1);
+  if (thread_ != nullptr) {
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+  if (held_ != INVALID_HANDLE_VALUE) {
+    CloseHandle(held_);
+    held_ = INVALID_HANDLE_VALUE;
+  }
+}
+
 std::vector<std::string> FolderContents(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder)) {

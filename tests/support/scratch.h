@@ -104,6 +104,25 @@ class SmallDisk {
   std::string unixPath_;
 };
 
+// Holds the first temporary file (tav*.tmp) that appears in folder open until
+// Release(), as a virus scanner holds a file just written: reading, and
+// sharing anything but its deletion.
+class TempFileHolder {
+ public:
+  explicit TempFileHolder(const std::string& folder);
+  ~TempFileHolder();
+  TempFileHolder(const TempFileHolder&) = delete;
+  TempFileHolder& operator=(const TempFileHolder&) = delete;
+  void Release();
+
+ private:
+  static DWORD WINAPI Watch(void* self);
+  std::string pattern_;
+  HANDLE held_ = INVALID_HANDLE_VALUE;
+  HANDLE thread_ = nullptr;
+  volatile LONG stop_ = 0;
+};
+
 // The names in folder, sorted.
 std::vector<std::string> FolderContents(const std::string& folder);
 
