@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "common/ansi_path.h"
@@ -107,12 +108,32 @@ TEST(SameFileTest, ComparesIdentityNotSpelling) {
 // that a best-fit conversion would turn into "\..".
 // The NSIS check of a field's text. Under Wine a search for "\\\\name\\..." finds
 // what lies under the prefix's dosdevices\unc\name, so a planted makensis.exe
-// there shows whether a search was made.
+// there shows whether a search was made. Texts are given in UTF-8 and tried in
+// the code page the suite runs in, where it holds them (932 reads katakana
+// with trail bytes that are backslashes).
 struct NsisCheckCase {
   const char* field;    // "@" stands for a real NSIS folder
   const char* planted;  // under dosdevices\unc, or nullptr
   bool found;
 };
+
+std::wstring FromUtf8(const char* utf8) {
+  wchar_t wide[MAX_PATH];
+  return MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, MAX_PATH) > 0 ? wide : L"";
+}
+
+// wide in the ANSI code page; false when the code page does not hold it exactly.
+bool InCodePage(const std::wstring& wide, std::string* text) {
+  char narrow[MAX_PATH];
+  BOOL defaulted = FALSE;
+  if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, narrow, MAX_PATH, nullptr,
+                          &defaulted) == 0 ||
+      defaulted) {
+    return false;
+  }
+  *text = narrow;
+  return true;
+}
 
 class NsisCheckTest : public testing::TestWithParam<NsisCheckCase> {};
 
@@ -121,12 +142,22 @@ TEST_P(NsisCheckTest, SearchesOnlyWhereAShareCouldHoldMakensis) {
   ASSERT_NE(prefix, nullptr) << "scripts/test runs the suites in a prefix of their own";
   std::string unc = "Z:" + std::string(prefix) + "\\dosdevices\\unc";
   std::replace(unc.begin(), unc.end(), '/', '\\');
+  if (const char* codePage = std::getenv("TAVRICK_CODE_PAGE")) {
+    ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(codePage)));
+  }
+  std::string field;
+  std::string plantedText;
+  std::wstring planted = GetParam().planted ? FromUtf8(GetParam().planted) : L"";
+  if (!InCodePage(FromUtf8(GetParam().field), &field) || !InCodePage(planted, &plantedText)) {
+    GTEST_SKIP() << "code page " << GetACP() << " lacks the text";
+  }
   ScratchDir scratch;
   LayOutNsis(scratch / "NSIS");
-  if (GetParam().planted != nullptr) {
-    WriteFile(unc / GetParam().planted, "MZ");
+  if (!planted.empty()) {
+    std::filesystem::path file = std::filesystem::path(Widen(unc)) / planted;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << "MZ";
   }
-  std::string field = GetParam().field;
   if (size_t at = field.find('@'); at != std::string::npos) {
     field.replace(at, 1, scratch / "NSIS");
   }
@@ -140,6 +171,12 @@ INSTANTIATE_TEST_SUITE_P(
                     NsisCheckCase{"\\\\f", "f\\makensis.exe", false},
                     NsisCheckCase{"//fileserver", "fileserver\\makensis.exe", false},
                     NsisCheckCase{"\\\\srv\\share", "srv\\share\\makensis.exe", true},
+                    NsisCheckCase{"\\\\?\\UNC\\fileserver", "fileserver\\makensis.exe", false},
+                    NsisCheckCase{"\\\\?\\UNC\\srv\\share", "srv\\share\\makensis.exe", true},
+                    NsisCheckCase{"\\\\.\\unc\\fileserver", "fileserver\\makensis.exe", false},
+                    NsisCheckCase{"\\\\\u30bd\u30d5\u30c8", "\u30bd\u30d5\u30c8\\makensis.exe",
+                                  false},
+                    NsisCheckCase{"\\\\srv\u30bd\\share", "srv\u30bd\\share\\makensis.exe", true},
                     NsisCheckCase{"\\\\.\\@", nullptr, true},
                     NsisCheckCase{"\\\\?\\@", nullptr, true}));
 

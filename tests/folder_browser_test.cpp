@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -318,6 +319,29 @@ TEST_F(RealBrowserTest, InstallStateAfterChoosingComesFromTheDialogsOwnCheck) {
   Browse(nsis + "\\", IDOK, nsis, [&] { DeleteFileA((nsis / "makensis.exe").c_str()); });
   EXPECT_EQ(FieldText(), nsis);
   EXPECT_FALSE(IsWindowEnabled(g_hwndInstall));
+}
+
+// What the callback asks the browser to select, seen on its way there.
+std::vector<std::string> g_selections;
+
+LRESULT CALLBACK RecordSelection(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && sent->message == BFFM_SETSELECTIONA && sent->wParam) {
+    g_selections.push_back(reinterpret_cast<const char*>(sent->lParam));
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Forward slashes are what the browser cannot select; it is handed the full path.
+TEST_F(RealBrowserTest, OpensOnTheFullPathOfTheFieldsText) {
+  std::string slashed = nsis;
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  g_selections.clear();
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, RecordSelection, nullptr, GetCurrentThreadId());
+  Browse(slashed, IDCANCEL, nsis);
+  UnhookWindowsHookEx(hook);
+  ASSERT_FALSE(g_selections.empty());
+  EXPECT_EQ(g_selections[0], nsis);
 }
 
 TEST_F(RealBrowserTest, CancelLeavesFieldAndInstallAsTheyWere) {

@@ -75,6 +75,29 @@ struct StartCase {
   std::string data;  // "@" stands for the NSIS folder
   std::string field;
   bool installEnabled;
+  // Where else the NSIS folder is named: "view" for the registry's other
+  // view, or an environment variable that names it (NSISDIR) or its parent.
+  const char* elsewhere = nullptr;
+};
+
+// Sets an environment variable for as long as the object lives.
+class Variable {
+ public:
+  Variable(const char* name, const std::string& value) : name_(name) {
+    char old[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA(name, old, MAX_PATH);
+    had_ = length > 0 && length < MAX_PATH;
+    old_ = had_ ? old : "";
+    SetEnvironmentVariableA(name, value.c_str());
+  }
+  ~Variable() {
+    SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr);
+  }
+
+ private:
+  std::string name_;
+  std::string old_;
+  bool had_;
 };
 
 class StartTest : public SetupDialogTest, public testing::WithParamInterface<StartCase> {
@@ -95,6 +118,14 @@ TEST_P(StartTest, FieldAndInstallFollowTheRegistry) {
   } else {
     key = std::make_unique<NsisKey>(c.type, Expand(c.data));
   }
+  std::unique_ptr<NsisKey> otherKey;
+  std::unique_ptr<Variable> variable;
+  if (c.elsewhere != nullptr && std::string(c.elsewhere) == "view") {
+    otherKey = std::make_unique<NsisKey>(REG_SZ, NsisKey::Sz(nsis), NsisKey::kOtherView);
+  } else if (c.elsewhere != nullptr) {
+    bool folderItself = std::string(c.elsewhere) == "NSISDIR";
+    variable = std::make_unique<Variable>(c.elsewhere, folderItself ? nsis : scratch.path());
+  }
   MessageBoxScript script;
   Open();
   EXPECT_EQ(FieldText(), Expand(c.field));
@@ -113,6 +144,11 @@ INSTANTIATE_TEST_SUITE_P(
                     StartCase{"FolderWithoutMakensis", REG_SZ, NsisKey::Sz("@\\..\\plain"),
                               "@\\..\\plain", false},
                     StartCase{"NoKey", REG_NONE, "", "", false},
+                    StartCase{"OtherView", REG_SZ, NsisKey::Sz("@\\..\\plain"), "@", true, "view"},
+                    StartCase{"NsisDirVariable", REG_NONE, "", "@", true, "NSISDIR"},
+                    StartCase{"ProgramFiles", REG_NONE, "", "@", true, "ProgramFiles"},
+                    StartCase{"ProgramFilesX86", REG_NONE, "", "@", true, "ProgramFiles(x86)"},
+                    StartCase{"ProgramW6432", REG_NONE, "", "@", true, "ProgramW6432"},
                     StartCase{"Number", REG_DWORD, std::string("\x01\x02\x03\x04", 4), "", false},
                     StartCase{"Binary", REG_BINARY, "@", "", false},
                     StartCase{"MultiString", REG_MULTI_SZ, "@" + std::string(2, '\0'), "", false},
@@ -192,19 +228,40 @@ TEST_F(SetupDialogTest, TypingStopsBeforeAReadWouldCutTheText) {
   EXPECT_LE(FieldText().size(), size_t{kPathSize - 1});
 }
 
-TEST_F(SetupDialogTest, InstallClosesTheDialogBeforeItReportsCompletion) {
+// An NSIS that builds Unicode installers (it has x86-unicode) is told what an
+// ANSI plug-in needs; nothing goes into its Unicode plug-in folder.
+class CompletionTest : public SetupDialogTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(CompletionTest, InstallClosesTheDialogBeforeItReportsCompletion) {
+  bool unicode = GetParam();
+  if (unicode) {
+    MakeFolder(nsis / "Plugins\\x86-unicode");
+  }
   NsisKey key(REG_SZ, NsisKey::Sz(nsis));
   Open();
   bool dialogGone = false;
   MessageBoxScript script{Answer{IDOK, [&](HWND) { dialogGone = !IsWindow(dialog); }}};
   SendMessageA(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_EQ(script.shown().size(), 1u);
-  EXPECT_EQ(Describe(script.shown()[0]), Box("Installation complite", MB_ICONINFORMATION));
-  EXPECT_EQ(script.shown()[0].owner, nullptr);
+  const ShownBox& box = script.shown()[0];
+  EXPECT_EQ(box.flags, UINT{MB_ICONINFORMATION});
+  EXPECT_EQ(box.owner, nullptr);
+  EXPECT_EQ(box.text.rfind("Installation complite", 0), 0u);
+  EXPECT_EQ(box.text == "Installation complite", !unicode) << box.text;
+  EXPECT_EQ(box.text.find("\n\nTavrick is an ANSI plug-in") != std::string::npos &&
+                box.text.find("\"Unicode false\"") != std::string::npos,
+            unicode)
+      << box.text;
   EXPECT_TRUE(dialogGone);
   EXPECT_TRUE(QuitPosted());
   EXPECT_EQ(ReadFile(nsis / "Plugins\\Tavrick.dll"), "Plugin\\Tavrick.dll");
+  EXPECT_FALSE(Exists(nsis / "Plugins\\x86-unicode\\Tavrick.dll"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Layouts, CompletionTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "Nsis3" : "Nsis2");
+                         });
 
 TEST_F(SetupDialogTest, StoppedInstallationEndsWithoutCompletion) {
   NsisKey key(REG_SZ, NsisKey::Sz(nsis));

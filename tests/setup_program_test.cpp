@@ -114,6 +114,14 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"File does not exists. Continue?", IDYES}, kComplete},
                 {kNew[0], "<missing>", kNew[2], kNew[3]},
                 {1}},
+        // A folder such as Downloads, where some other product's readme lies.
+        RunCase{"WithOnlyAReadme",
+                "",
+                false,
+                0,
+                {{"A network drive is not visible to a setup that runs as administrator.", IDOK}},
+                kUntouched,
+                {1, 2, 3}},
         // Started from inside a zip, or from a drive it cannot see as administrator.
         RunCase{"WithoutThePackage",
                 "",

@@ -8,16 +8,25 @@
 
 class NsisKey {
  public:
-  NsisKey() {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kPath);
+  // The registry view that a program of the other bitness reads.
+#ifdef _WIN64
+  static constexpr REGSAM kOtherView = KEY_WOW64_32KEY;
+#else
+  static constexpr REGSAM kOtherView = KEY_WOW64_64KEY;
+#endif
+
+  // No key, in the test's own view or the one given.
+  explicit NsisKey(REGSAM view = 0) : view_(view) {
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kPath, view_, 0);
   }
   // Sets the key's default value to data of the given type; data is stored
   // byte for byte, and the text of a string type character for character, so
   // a string's terminator is the caller's choice. (The ANSI setter would add
   // one of its own.)
-  NsisKey(DWORD type, const std::string& data) : NsisKey() {
+  NsisKey(DWORD type, const std::string& data, REGSAM view = 0) : NsisKey(view) {
     HKEY key;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, 0, KEY_WRITE | view_, nullptr, &key,
+                    nullptr);
     if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
       std::wstring text(data.begin(), data.end());
       RegSetValueExW(key, L"", 0, type, reinterpret_cast<const BYTE*>(text.data()),
@@ -46,7 +55,7 @@ class NsisKey {
   NsisKey(const NsisKey&) = delete;
   NsisKey& operator=(const NsisKey&) = delete;
   ~NsisKey() {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kPath);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kPath, view_, 0);
   }
 
   // A string value as NSIS's installer writes it, terminator included.
@@ -56,4 +65,5 @@ class NsisKey {
 
  private:
   static constexpr const char* kPath = "SOFTWARE\\NSIS";
+  REGSAM view_ = 0;
 };
