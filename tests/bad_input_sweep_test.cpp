@@ -71,7 +71,7 @@ class SweepTest : public testing::Test {
       for (const std::string& text : leftOut) {
         userLeftItOut |= text.find(kPackageFiles[i]) != std::string::npos;
       }
-      EXPECT_TRUE(contents[i] == kPackageFiles[i] || userLeftItOut)
+      EXPECT_TRUE(contents[i] == kPackageContents[i] || userLeftItOut)
           << kInstalledFiles[i] << " holds " << contents[i] << " after a completed run";
     }
   }

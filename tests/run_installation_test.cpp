@@ -12,6 +12,7 @@ namespace {
 
 const auto& kTargets = kInstalledFiles;
 const auto& kSources = kPackageFiles;
+const auto& kContents = kPackageContents;
 
 class RunInstallationTest : public testing::Test {
  protected:
@@ -38,7 +39,7 @@ class RunInstallationTest : public testing::Test {
   std::string nsis = scratch / "NSIS";
 };
 
-const std::vector<std::string> kInstalled(std::begin(kSources), std::end(kSources));
+const std::vector<std::string> kInstalled(std::begin(kContents), std::end(kContents));
 
 TEST_F(RunInstallationTest, FreshInstallCopiesAllFourWithoutAsking) {
   MessageBoxScript script;
@@ -66,7 +67,7 @@ TEST_F(RunInstallationTest, CancelAtTheHeaderKeepsWhatWasInstalledBefore) {
   EXPECT_EQ(Shown(script), (std::vector<std::string>{
                                ReplaceBox(nsis / kTargets[0]), ReplaceBox(nsis / kTargets[1]),
                                ReplaceBox(nsis / kTargets[2]), AbortedBox()}));
-  EXPECT_EQ(Targets(), (std::vector<std::string>{kSources[0], kSources[1], "old", "old"}));
+  EXPECT_EQ(Targets(), (std::vector<std::string>{kContents[0], kContents[1], "old", "old"}));
 }
 
 TEST_F(RunInstallationTest, MissingReadmeAnsweredNoStopsBeforeAnyFolderIsMade) {
@@ -85,14 +86,14 @@ TEST_F(RunInstallationTest, MissingReadmeAnsweredYesInstallsTheRest) {
   EXPECT_EQ(Shown(script).size(), 1u);
   EXPECT_FALSE(Exists(nsis / "Docs\\Tavrick"));
   EXPECT_EQ(Targets(),
-            (std::vector<std::string>{"<missing>", kSources[1], kSources[2], kSources[3]}));
+            (std::vector<std::string>{"<missing>", kContents[1], kContents[2], kContents[3]}));
 }
 
 TEST_F(RunInstallationTest, PluginGoesIntoX86AnsiWhereNsis3HasIt) {
   MakeFolder(nsis / "Plugins\\x86-ansi");
   MessageBoxScript script;
   EXPECT_TRUE(Run());
-  EXPECT_EQ(ReadFile(nsis / "Plugins\\x86-ansi\\Tavrick.dll"), kSources[3]);
+  EXPECT_EQ(ReadFile(nsis / "Plugins\\x86-ansi\\Tavrick.dll"), kContents[3]);
   EXPECT_FALSE(Exists(nsis / "Plugins\\Tavrick.dll"));
 }
 

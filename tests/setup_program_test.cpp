@@ -26,7 +26,7 @@ struct RunCase {
   std::vector<int> missing = {};  // the package files left out, by install order
 };
 
-const std::vector<std::string> kNew(std::begin(kPackageFiles), std::end(kPackageFiles));
+const std::vector<std::string> kNew(std::begin(kPackageContents), std::end(kPackageContents));
 const std::vector<std::string> kUntouched(4, "<missing>");
 const Prompt kReplaceYes = {"File already exists. Replace it?", IDYES};
 const Prompt kComplete = {"Installation complite", IDOK};

@@ -56,6 +56,24 @@ bool Exists(const std::string& path) {
 
 const char* const kPackageFiles[4] = {"Readme.txt", "Example\\TavrickTest.nsi",
                                       "Include\\Tavrick.nsh", "Plugin\\Tavrick.dll"};
+// The example says Unicode false before anything else, and the header stops a
+// Unicode script with a message that says so; NSIS 2 has no NSIS_CHAR_SIZE.
+const char* const kPackageContents[4] = {
+    "Readme.txt",
+    "Unicode false\r\n"
+    "; Example\\TavrickTest.nsi\r\n"
+    "!include Tavrick.nsh\r\n"
+    "OutFile TavrickTest.exe\r\n"
+    "Section\r\n"
+    "  Tavrick::Hello\r\n"
+    "SectionEnd\r\n",
+    "; Include\\Tavrick.nsh\r\n"
+    "!ifdef NSIS_CHAR_SIZE\r\n"
+    "!if ${NSIS_CHAR_SIZE} > 1\r\n"
+    "!error \"Tavrick is an ANSI plug-in: put 'Unicode false' at the top of the script\"\r\n"
+    "!endif\r\n"
+    "!endif\r\n",
+    "Plugin\\Tavrick.dll"};
 const char* const kInstalledFiles[4] = {"Docs\\Tavrick\\Readme.txt",
                                         "Examples\\Tavrick\\TavrickTest.nsi",
                                         "Include\\Tavrick.nsh", "Plugins\\Tavrick.dll"};
@@ -75,8 +93,8 @@ std::vector<std::string> InstalledContents(const std::string& nsisDir) {
 }
 
 void LayOutPackage(const std::string& setupDir) {
-  for (const char* file : kPackageFiles) {
-    WriteFile(setupDir / file, file);
+  for (int i = 0; i < 4; ++i) {
+    WriteFile(setupDir / kPackageFiles[i], kPackageContents[i]);
   }
 }
 

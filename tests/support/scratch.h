@@ -41,9 +41,10 @@ void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 
-// The package's files, and where each goes in an NSIS directory without
-// Plugins\x86-ansi, in the order they are installed.
+// The package's files, what each holds, and where each goes in an NSIS
+// directory without Plugins\x86-ansi, in the order they are installed.
 extern const char* const kPackageFiles[4];
+extern const char* const kPackageContents[4];
 extern const char* const kInstalledFiles[4];
 
 // Writes "old" into each installed file, as an earlier installation would have.
@@ -52,7 +53,9 @@ void MarkInstalled(const std::string& nsisDir);
 std::vector<std::string> InstalledContents(const std::string& nsisDir);
 
 // The package as it is unpacked: Readme.txt, Example\TavrickTest.nsi,
-// Include\Tavrick.nsh and Plugin\Tavrick.dll, each holding its own relative name.
+// Include\Tavrick.nsh and Plugin\Tavrick.dll. Each begins with its own
+// relative name; the example and the header are what a Unicode NSIS needs of
+// them, and the plug-in is a stand-in.
 void LayOutPackage(const std::string& setupDir);
 // An NSIS directory with makensis.exe and its Docs, Examples, Include and Plugins.
 void LayOutNsis(const std::string& nsisDir);
