@@ -180,10 +180,15 @@ int main(int argc, char** argv) {
     ShootBox(setup, dialog, "prompt-replace", IDCANCEL);
     ShootBox(setup, dialog, "prompt-aborted", IDOK);
   });
+  // The installed readme is open in another program, as a viewer holds it.
+  static HANDLE readmeInUse = INVALID_HANDLE_VALUE;
   Scenario(
       exe,
       [](const std::string&, const std::string& nsis) {
-        MakeFolder(nsis / "Docs\\Tavrick\\Readme.txt");
+        std::string readme = nsis / "Docs\\Tavrick\\Readme.txt";
+        WriteFile(readme, "old");
+        readmeInUse = CreateFileA(readme.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
       },
       [](SetupProcess& setup, HWND dialog) {
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -191,9 +196,16 @@ int main(int argc, char** argv) {
         ShootBox(setup, dialog, "prompt-copy-failed", IDCANCEL);
         setup.Answer(dialog, IDOK);
       });
-  Scenario(exe, Nothing, [](SetupProcess& setup, HWND dialog) {
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    ShootBox(setup, dialog, "prompt-completed", IDOK);
-  });
+  CloseHandle(readmeInUse);
+  // An NSIS 3, which builds Unicode installers unless a script says otherwise.
+  Scenario(
+      exe,
+      [](const std::string&, const std::string& nsis) {
+        MakeFolder(nsis / "Plugins\\x86-unicode");
+      },
+      [](SetupProcess& setup, HWND dialog) {
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        ShootBox(setup, dialog, "prompt-completed", IDOK);
+      });
   return g_failed ? 1 : 0;
 }
