@@ -118,6 +118,18 @@ INSTANTIATE_TEST_SUITE_P(Scanners, HeldTempTest, testing::Values(true, false),
                            return std::string(info.param ? "LetsGoInTheBox" : "LetsGoLater");
                          });
 
+// A file that appears at the target while the copy is under way makes the
+// move fail: it is never replaced unasked.
+TEST_F(InstallFileTest, FileThatAppearsDuringTheCopyIsNotReplacedUnasked) {
+  MakeFolder(target);
+  WriteFile(source / "Tavrick.nsh", std::string(8 << 20, 'n'));  // a copy that takes a while
+  TempFileHolder other(target, [&] { WriteFile(target / "Tavrick.nsh", "appeared"); });
+  MessageBoxScript script{IDCANCEL, IDOK};
+  EXPECT_FALSE(Install(target));
+  other.Release();
+  EXPECT_EQ(ReadFile(target / "Tavrick.nsh"), "appeared");
+}
+
 // A file that appears at the target while a copy fails is asked about on
 // Retry, never replaced unasked.
 TEST_F(InstallFileTest, FileThatAppearsBeforeRetryIsAskedAbout) {

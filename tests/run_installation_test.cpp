@@ -123,6 +123,36 @@ TEST_F(RunInstallationTest, FolderThatCannotBeMadeIsReportedAndStopsTheRun) {
   EXPECT_FALSE(Exists(nsis / "Examples\\Tavrick"));
 }
 
+// A probe that fails for another reason than absence (here a name the file
+// system refuses) is no "missing": the package file goes on to the copy, and
+// the plug-in's folder is not taken for absent. Each tells its reason, with Retry.
+struct ProbeFailureCase {
+  const char* setupLeaf;
+  const char* nsisLeaf;
+  const char* from;  // under the package folder
+  const char* to;    // under the NSIS folder
+};
+
+class ProbeFailureTest : public RunInstallationTest,
+                         public testing::WithParamInterface<ProbeFailureCase> {};
+
+TEST_P(ProbeFailureTest, IsReportedWithItsReason) {
+  setup = scratch / GetParam().setupLeaf;
+  nsis = scratch / GetParam().nsisLeaf;
+  MessageBoxScript script{IDCANCEL, IDOK};
+  EXPECT_FALSE(Run());
+  std::vector<std::string> shown = Shown(script);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].rfind(CopyFailedPrefix(setup / GetParam().from, nsis / GetParam().to), 0), 0u)
+      << shown[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Probes, ProbeFailureTest,
+    testing::Values(ProbeFailureCase{"pack?ge", "NSIS", "Readme.txt", kTargets[0]},
+                    ProbeFailureCase{"package", "NSI?", "Plugin\\Tavrick.dll",
+                                     "Plugins\\x86-ansi"}));
+
 // Package or NSIS folders near the path limit, laid out as far as the platform
 // lets them be: every path is checked first, so the run stops with one report
 // before anything is made or copied.

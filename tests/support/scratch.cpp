@@ -180,7 +180,8 @@ SmallDisk::~SmallDisk() {
   }
 }
 
-TempFileHolder::TempFileHolder(const std::string& folder) : pattern_(folder + "\\tav*.tmp") {
+TempFileHolder::TempFileHolder(const std::string& folder, std::function<void()> onSight)
+    : pattern_(folder + "\\tav*.tmp"), onSight_(std::move(onSight)) {
   thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
 }
 
@@ -198,6 +199,10 @@ DWORD WINAPI TempFileHolder::Watch(void* self) {
       continue;
     }
     FindClose(search);
+    if (holder->onSight_) {
+      holder->onSight_();
+      break;
+    }
     holder->held_ =
         CreateFileA((folder + found.cFileName).c_str(), GENERIC_READ,
                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);

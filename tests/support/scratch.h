@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -112,7 +113,8 @@ class SmallDisk {
 // sharing anything but its deletion.
 class TempFileHolder {
  public:
-  explicit TempFileHolder(const std::string& folder);
+  // onSight, when given, runs instead when the file appears.
+  explicit TempFileHolder(const std::string& folder, std::function<void()> onSight = {});
   ~TempFileHolder();
   TempFileHolder(const TempFileHolder&) = delete;
   TempFileHolder& operator=(const TempFileHolder&) = delete;
@@ -121,6 +123,7 @@ class TempFileHolder {
  private:
   static DWORD WINAPI Watch(void* self);
   std::string pattern_;
+  std::function<void()> onSight_;
   HANDLE held_ = INVALID_HANDLE_VALUE;
   HANDLE thread_ = nullptr;
   volatile LONG stop_ = 0;
