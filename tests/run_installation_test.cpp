@@ -147,11 +147,11 @@ TEST_P(ProbeFailureTest, IsReportedWithItsReason) {
       << shown[0];
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Probes, ProbeFailureTest,
-    testing::Values(ProbeFailureCase{"pack?ge", "NSIS", "Readme.txt", kTargets[0]},
-                    ProbeFailureCase{"package", "NSI?", "Plugin\\Tavrick.dll",
-                                     "Plugins\\x86-ansi"}));
+INSTANTIATE_TEST_SUITE_P(Probes, ProbeFailureTest,
+                         testing::Values(ProbeFailureCase{"pack?ge", "NSIS", "Readme.txt",
+                                                          kTargets[0]},
+                                         ProbeFailureCase{"package", "NSI?", "Plugin\\Tavrick.dll",
+                                                          "Plugins\\x86-ansi"}));
 
 // Package or NSIS folders near the path limit, laid out as far as the platform
 // lets them be: every path is checked first, so the run stops with one report
