@@ -276,6 +276,24 @@ TEST_F(SetupDialogTest, StoppedInstallationEndsWithoutCompletion) {
   EXPECT_TRUE(QuitPosted());
 }
 
+// A scanner that still held a temporary file when the user stopped lets go
+// later: the setup deletes the file as it ends.
+TEST_F(SetupDialogTest, TemporaryFileHeldPastTheBoxIsDeletedAsTheSetupEnds) {
+  NsisKey key(REG_SZ, NsisKey::Sz(nsis));
+  std::string docs = nsis / "Docs\\Tavrick";
+  WriteFile(docs / "Readme.txt", "old");
+  HANDLE viewer =
+      CreateFileA((docs / "Readme.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  TempFileHolder scanner(docs);
+  Open();
+  MessageBoxScript script{IDYES, IDCANCEL, Answer{IDOK, [&](HWND) { scanner.Release(); }}};
+  SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+  CloseHandle(viewer);
+  EXPECT_EQ(script.shown().size(), 3u);
+  EXPECT_EQ(FolderContents(docs), std::vector<std::string>{"Readme.txt"});
+}
+
 // The dialog manager delivers Enter as Install even while the button is
 // disabled (Windows does; Wine holds it back), so the command itself must
 // not install into a folder without makensis.exe.
