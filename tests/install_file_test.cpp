@@ -61,13 +61,6 @@ TEST_F(InstallFileTest, TargetThatIsAFolderIsReportedWhenTheCopyFails) {
   EXPECT_EQ(ReadFile(target / "Tavrick.nsh"), "<folder>");
 }
 
-// Opens path as a C runtime's fopen(path, "r") does: sharing reading and
-// writing, but not deletion.
-HANDLE OpenForReading(const std::string& path) {
-  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                     OPEN_EXISTING, 0, nullptr);
-}
-
 // Another program holds the package file or the installed one open: the box
 // names both files and says the file is in use, and Retry copies once it lets go.
 class LockedFileTest : public InstallFileTest, public testing::WithParamInterface<bool> {};

@@ -187,8 +187,7 @@ int main(int argc, char** argv) {
       [](const std::string&, const std::string& nsis) {
         std::string readme = nsis / "Docs\\Tavrick\\Readme.txt";
         WriteFile(readme, "old");
-        readmeInUse = CreateFileA(readme.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        readmeInUse = OpenForReading(readme);
       },
       [](SetupProcess& setup, HWND dialog) {
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);

@@ -282,9 +282,7 @@ TEST_F(SetupDialogTest, TemporaryFileHeldPastTheBoxIsDeletedAsTheSetupEnds) {
   NsisKey key(REG_SZ, NsisKey::Sz(nsis));
   std::string docs = nsis / "Docs\\Tavrick";
   WriteFile(docs / "Readme.txt", "old");
-  HANDLE viewer =
-      CreateFileA((docs / "Readme.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE viewer = OpenForReading(docs / "Readme.txt");
   TempFileHolder scanner(docs);
   Open();
   MessageBoxScript script{IDYES, IDCANCEL, Answer{IDOK, [&](HWND) { scanner.Release(); }}};

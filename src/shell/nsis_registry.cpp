@@ -85,10 +85,10 @@ void ReadNsisDirFromRegistry(char* buffer, REGSAM view) {
 
 void FindNsisDir(char* buffer) {
   ReadNsisDirFromRegistry(buffer, 0);
-  char candidate[kPathSize];
-  if (TakeIfNsis(buffer, candidate)) {
+  if (buffer[0] != '\0' && IsNsisDir(buffer)) {
     return;  // the common case pays for nothing more
   }
+  char candidate[kPathSize];
   ReadNsisDirFromRegistry(candidate, kOtherView);
   if (TakeIfNsis(candidate, buffer)) {
     return;

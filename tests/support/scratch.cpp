@@ -180,6 +180,11 @@ SmallDisk::~SmallDisk() {
   }
 }
 
+HANDLE OpenForReading(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, 0, nullptr);
+}
+
 TempFileHolder::TempFileHolder(const std::string& folder, std::function<void()> onSight)
     : pattern_(folder + "\\tav*.tmp"), onSight_(std::move(onSight)) {
   thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr);

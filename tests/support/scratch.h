@@ -108,6 +108,10 @@ class SmallDisk {
   std::string unixPath_;
 };
 
+// Opens path as a C runtime's fopen(path, "r") does, as an editor or viewer
+// holds a file: sharing reading and writing, but not deletion.
+HANDLE OpenForReading(const std::string& path);
+
 // Holds the first temporary file (tav*.tmp) that appears in folder open until
 // Release(), as a virus scanner holds a file just written: reading, and
 // sharing anything but its deletion.
