@@ -1,41 +1,72 @@
 #!/usr/bin/env bash
-# The package, installed by the setup program into an NSIS folder laid out
-# from Debian's NSIS data, works with the real makensis: the installed example
-# compiles, and a script that leaves out Unicode false stops at the header.
+# For each kind of NSIS that users have, the package installed by the setup
+# program works with Debian's real makensis set up as that user's would be: a
+# script that begins with the line the completion box advises, includes the
+# installed header and calls the plug-in compiles, and so does the installed
+# example. A script without that line stops at the header.
 # Usage: check_makensis.sh WINE INSTALL_DRIVER SETUP_EXE PLUGIN_DLL
 set -euo pipefail
 wine=$1 driver=$2 setup=$3 plugin=$4
 work=$(mktemp -d /tmp/tavrick-makensis.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 windows() { echo "Z:${1//\//\\}"; }
-
-nsis=$work/NSIS
-mkdir -p "$nsis"/{Docs,Examples}
-cp -r /usr/share/nsis/{Include,Plugins,Stubs,Contrib} "$nsis/"
-printf 'MZ stand-in for the NSIS compiler' >"$nsis/makensis.exe"
-
-completion=$("$wine" "$driver" "$(windows "$setup")" "$(windows "$work/package")" \
-  "$(windows "$nsis")" "$(windows "$plugin")" | tr -d '\r')
-if [[ $completion != "Installation complite"*'"Unicode false"'* ]]; then
-  echo "FAILED: the completion box said: $completion"
+fail() {
+  echo "FAILED ($kind): $*"
   exit 1
-fi
-if [[ ! -f $nsis/Plugins/x86-ansi/Tavrick.dll || -e $nsis/Plugins/x86-unicode/Tavrick.dll ]]; then
-  echo "FAILED: the plug-in is not in Plugins/x86-ansi alone"
-  exit 1
-fi
+}
 
-if ! NSISDIR=$nsis makensis -V2 "$nsis/Examples/Tavrick/TavrickTest.nsi"; then
-  echo "FAILED: the installed example does not compile"
-  exit 1
-fi
+# An NSIS folder from Debian's data with the given plug-in folders (none for
+# the NSIS 2 layout) and a stand-in makensis.exe.
+lay_out_nsis() {
+  local nsis=$1 folder
+  shift
+  mkdir -p "$nsis"/{Docs,Examples,Plugins}
+  cp -r /usr/share/nsis/{Include,Stubs,Contrib} "$nsis/"
+  for folder; do cp -r "/usr/share/nsis/Plugins/$folder" "$nsis/Plugins/"; done
+  printf 'MZ stand-in for the NSIS compiler' >"$nsis/makensis.exe"
+}
+
+# kind | plug-in folders | makensis options | NSISDIR names it, the registry another
+while IFS='|' read -r kind folders options nsisdir; do
+  nsis=$work/$kind/NSIS registered=$nsis
+  lay_out_nsis "$nsis" $folders
+  if [[ $nsisdir == yes ]]; then
+    registered=$work/$kind/Registered
+    lay_out_nsis "$registered" x86-ansi x86-unicode
+  fi
+  output=$(env ${nsisdir:+NSISDIR="$(windows "$nsis")"} "$wine" "$driver" "$(windows "$setup")" \
+    "$(windows "$work/$kind/package")" "$(windows "$registered")" "$(windows "$plugin")" | tr -d '\r')
+  field=${output%%$'\n'*} completion=${output#*$'\n'}
+  [[ $field == "$(windows "$nsis")" ]] || fail "the field showed $field"
+  if [[ -z $folders ]]; then
+    [[ $completion == "Installation complite" ]] || fail "the completion box said: $completion"
+    [[ -f $nsis/Plugins/Tavrick.dll ]] || fail "the plug-in is not in Plugins"
+    continue
+  fi
+  [[ -f $nsis/Plugins/x86-ansi/Tavrick.dll && -z $(find "$nsis/Plugins"/*-unicode -name Tavrick.dll) ]] ||
+    fail "the plug-in is not in Plugins/x86-ansi alone"
+  [[ $completion == "Installation complite"$'\n\n'* ]] || fail "the completion box said: $completion"
+  advised=$(grep -o '"[^"]*"' <<<"$completion" | head -n 1 | tr -d '"')
+  printf '%s\r\n' "$advised" '!include Tavrick.nsh' 'OutFile test.exe' 'Section' '  Tavrick::Hello' \
+    'SectionEnd' >"$work/$kind/test.nsi"
+  (cd "$work/$kind" && NSISDIR=$nsis makensis -V2 ${options:+"$options"} test.nsi) ||
+    fail "a script that begins with '$advised' does not compile"
+  NSISDIR=$nsis makensis -V2 ${options:+"$options"} "$nsis/Examples/Tavrick/TavrickTest.nsi" ||
+    fail "the installed example does not compile"
+  echo "ok: $kind"
+done <<'KINDS'
+nsis3|x86-ansi x86-unicode||
+nsis3-64bit-makensis|x86-ansi x86-unicode amd64-unicode|-XTarget amd64-unicode|
+nsisdir-elsewhere|x86-ansi x86-unicode||yes
+nsis3-without-x86-ansi|x86-unicode||
+nsis2|||
+KINDS
+
+kind=unicode-script
 printf '!include Tavrick.nsh\nOutFile unicode.exe\nSection\nSectionEnd\n' >"$work/unicode.nsi"
-if output=$(cd "$work" && NSISDIR=$nsis makensis -V2 unicode.nsi 2>&1); then
-  echo "FAILED: a Unicode script that includes the header compiled"
-  exit 1
+if output=$(cd "$work" && NSISDIR=$work/nsis3/NSIS makensis -V2 unicode.nsi 2>&1); then
+  fail "a Unicode script that includes the header compiled"
 fi
-if [[ $output != *"!error: Tavrick is an ANSI plug-in: put 'Unicode false'"* ]]; then
-  echo "FAILED: the Unicode script stopped for another reason: $output"
-  exit 1
-fi
-echo "ok: the installed example compiles, and a Unicode script stops at the header"
+[[ $output == *"!error: Tavrick is an ANSI plug-in: put 'Target x86-ansi'"* ]] ||
+  fail "the Unicode script stopped for another reason: $output"
+echo "ok: a Unicode script stops at the header"

@@ -1,5 +1,6 @@
-// Installs the package into an NSIS folder with the real setup program, as a
-// user does: Install, then the completion box, whose text it prints.
+// Installs the package with the real setup program, as a user does, into the
+// folder its field shows when the registry names NSIS_DIR: Install, then the
+// completion box. Prints the field's text on one line, then the box's text.
 // Usage: install_driver SETUP_EXE PACKAGE_DIR NSIS_DIR PLUGIN_DLL
 #include <windows.h>
 
@@ -32,6 +33,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "install_driver: the dialog did not appear\n");
     return 1;
   }
+  char field[MAX_PATH] = "";
+  SendMessageA(GetDlgItem(dialog, 1004), WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(field));
+  std::printf("%s\n", field);
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   std::printf("%s\n", setup.Answer(dialog, IDOK).c_str());
   return setup.WaitForExit();

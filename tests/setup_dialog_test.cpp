@@ -112,6 +112,7 @@ TEST_P(StartTest, FieldAndInstallFollowTheRegistry) {
   const StartCase& c = GetParam();
   SetEnvironmentVariableA("TAVRICK_TEST_NSIS", nsis.c_str());
   MakeFolder(scratch / "plain");
+  LayOutNsis(scratch / "other");
   std::unique_ptr<NsisKey> key;
   if (c.type == REG_NONE) {
     key = std::make_unique<NsisKey>();
@@ -137,25 +138,26 @@ const std::string k259(259, 'x');
 
 INSTANTIATE_TEST_SUITE_P(
     Values, StartTest,
-    testing::Values(StartCase{"NsisFolder", REG_SZ, NsisKey::Sz("@"), "@", true},
-                    StartCase{"NoTerminator", REG_SZ, "@", "@", true},
-                    StartCase{"Expandable", REG_EXPAND_SZ, NsisKey::Sz("%TAVRICK_TEST_NSIS%"), "@",
-                              true},
-                    StartCase{"FolderWithoutMakensis", REG_SZ, NsisKey::Sz("@\\..\\plain"),
-                              "@\\..\\plain", false},
-                    StartCase{"NoKey", REG_NONE, "", "", false},
-                    StartCase{"OtherView", REG_SZ, NsisKey::Sz("@\\..\\plain"), "@", true, "view"},
-                    StartCase{"NsisDirVariable", REG_NONE, "", "@", true, "NSISDIR"},
-                    StartCase{"ProgramFiles", REG_NONE, "", "@", true, "ProgramFiles"},
-                    StartCase{"ProgramFilesX86", REG_NONE, "", "@", true, "ProgramFiles(x86)"},
-                    StartCase{"ProgramW6432", REG_NONE, "", "@", true, "ProgramW6432"},
-                    StartCase{"Number", REG_DWORD, std::string("\x01\x02\x03\x04", 4), "", false},
-                    StartCase{"Binary", REG_BINARY, "@", "", false},
-                    StartCase{"MultiString", REG_MULTI_SZ, "@" + std::string(2, '\0'), "", false},
-                    StartCase{"LongestThatFits", REG_SZ, NsisKey::Sz(k259), k259, false},
-                    StartCase{"LongestWithoutTerminator", REG_SZ, k259, k259, false},
-                    StartCase{"TooLong", REG_SZ, NsisKey::Sz(k259 + "y"), "", false},
-                    StartCase{"TooLongWithoutTerminator", REG_SZ, k259 + "y", "", false}),
+    testing::Values(
+        StartCase{"NsisFolder", REG_SZ, NsisKey::Sz("@"), "@", true},
+        StartCase{"NoTerminator", REG_SZ, "@", "@", true},
+        StartCase{"Expandable", REG_EXPAND_SZ, NsisKey::Sz("%TAVRICK_TEST_NSIS%"), "@", true},
+        StartCase{"FolderWithoutMakensis", REG_SZ, NsisKey::Sz("@\\..\\plain"), "@\\..\\plain",
+                  false},
+        StartCase{"NoKey", REG_NONE, "", "", false},
+        StartCase{"OtherView", REG_SZ, NsisKey::Sz("@\\..\\plain"), "@", true, "view"},
+        StartCase{"NsisDirVariable", REG_NONE, "", "@", true, "NSISDIR"},
+        StartCase{"NsisDirFirst", REG_SZ, NsisKey::Sz("@\\..\\other"), "@", true, "NSISDIR"},
+        StartCase{"ProgramFiles", REG_NONE, "", "@", true, "ProgramFiles"},
+        StartCase{"ProgramFilesX86", REG_NONE, "", "@", true, "ProgramFiles(x86)"},
+        StartCase{"ProgramW6432", REG_NONE, "", "@", true, "ProgramW6432"},
+        StartCase{"Number", REG_DWORD, std::string("\x01\x02\x03\x04", 4), "", false},
+        StartCase{"Binary", REG_BINARY, "@", "", false},
+        StartCase{"MultiString", REG_MULTI_SZ, "@" + std::string(2, '\0'), "", false},
+        StartCase{"LongestThatFits", REG_SZ, NsisKey::Sz(k259), k259, false},
+        StartCase{"LongestWithoutTerminator", REG_SZ, k259, k259, false},
+        StartCase{"TooLong", REG_SZ, NsisKey::Sz(k259 + "y"), "", false},
+        StartCase{"TooLongWithoutTerminator", REG_SZ, k259 + "y", "", false}),
     [](const testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
 
 // A value with characters outside the code page is taken only in a form that
@@ -228,14 +230,29 @@ TEST_F(SetupDialogTest, TypingStopsBeforeAReadWouldCutTheText) {
   EXPECT_LE(FieldText().size(), size_t{kPathSize - 1});
 }
 
-// An NSIS that builds Unicode installers (it has x86-unicode) is told what an
-// ANSI plug-in needs; nothing goes into its Unicode plug-in folder.
-class CompletionTest : public SetupDialogTest, public testing::WithParamInterface<bool> {};
+// An NSIS 3 folder (any of its plug-in folders tells it) gets the plug-in in
+// x86-ansi and the line a script needs; %NSISDIR% naming another folder, which
+// makensis would read instead, is named. Nothing goes into a Unicode folder.
+struct CompletionCase {
+  const char* name;
+  const char* pluginFolder;  // under Plugins, or nullptr: NSIS 2
+  const char* nsisDir;       // %NSISDIR% under the scratch folder, or nullptr: not set
+  const char* installedDll;
+  bool advice;
+  bool note;
+};
+
+class CompletionTest : public SetupDialogTest,
+                       public testing::WithParamInterface<CompletionCase> {};
 
 TEST_P(CompletionTest, InstallClosesTheDialogBeforeItReportsCompletion) {
-  bool unicode = GetParam();
-  if (unicode) {
-    MakeFolder(nsis / "Plugins\\x86-unicode");
+  const CompletionCase& c = GetParam();
+  if (c.pluginFolder != nullptr) {
+    MakeFolder(nsis / "Plugins" / c.pluginFolder);
+  }
+  std::unique_ptr<Variable> variable;
+  if (c.nsisDir != nullptr) {
+    variable = std::make_unique<Variable>("NSISDIR", scratch / c.nsisDir);
   }
   NsisKey key(REG_SZ, NsisKey::Sz(nsis));
   Open();
@@ -247,21 +264,33 @@ TEST_P(CompletionTest, InstallClosesTheDialogBeforeItReportsCompletion) {
   EXPECT_EQ(box.flags, UINT{MB_ICONINFORMATION});
   EXPECT_EQ(box.owner, nullptr);
   EXPECT_EQ(box.text.rfind("Installation complite", 0), 0u);
-  EXPECT_EQ(box.text == "Installation complite", !unicode) << box.text;
-  EXPECT_EQ(box.text.find("\n\nTavrick is an ANSI plug-in") != std::string::npos &&
-                box.text.find("\"Unicode false\"") != std::string::npos,
-            unicode)
+  EXPECT_EQ(box.text == "Installation complite", !c.advice && !c.note) << box.text;
+  EXPECT_EQ(box.text.find("\n\nTavrick is an ANSI plug-in: a script that uses it needs the line "
+                          "\"Target x86-ansi\"") != std::string::npos,
+            c.advice)
+      << box.text;
+  EXPECT_EQ(box.text.find("from " + scratch / "other" + ", not from") != std::string::npos, c.note)
       << box.text;
   EXPECT_TRUE(dialogGone);
   EXPECT_TRUE(QuitPosted());
-  EXPECT_EQ(ReadFile(nsis / "Plugins\\Tavrick.dll"), "Plugin\\Tavrick.dll");
+  EXPECT_EQ(ReadFile(nsis / c.installedDll), "Plugin\\Tavrick.dll");
   EXPECT_FALSE(Exists(nsis / "Plugins\\x86-unicode\\Tavrick.dll"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, CompletionTest, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) {
-                           return std::string(info.param ? "Nsis3" : "Nsis2");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, CompletionTest,
+    testing::Values(CompletionCase{"Nsis2", nullptr, nullptr, "Plugins\\Tavrick.dll", false, false},
+                    CompletionCase{"Nsis3", "x86-unicode", nullptr,
+                                   "Plugins\\x86-ansi\\Tavrick.dll", true, false},
+                    CompletionCase{"Nsis3Amd64", "amd64-unicode", nullptr,
+                                   "Plugins\\x86-ansi\\Tavrick.dll", true, false},
+                    CompletionCase{"NsisDirElsewhere", nullptr, "other", "Plugins\\Tavrick.dll",
+                                   false, true},
+                    CompletionCase{"NsisDirInOtherCase", nullptr, "nsis", "Plugins\\Tavrick.dll",
+                                   false, false}),
+    [](const testing::TestParamInfo<CompletionCase>& info) {
+      return std::string(info.param.name);
+    });
 
 TEST_F(SetupDialogTest, StoppedInstallationEndsWithoutCompletion) {
   NsisKey key(REG_SZ, NsisKey::Sz(nsis));

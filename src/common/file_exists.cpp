@@ -11,7 +11,9 @@ DWORD ProbePath(const char* path) {
 }
 
 BOOL IsAbsent(DWORD probe) {
-  return probe == ERROR_FILE_NOT_FOUND || probe == ERROR_PATH_NOT_FOUND;
+  // Some file servers answer a search that matches nothing with "no more files".
+  return probe == ERROR_FILE_NOT_FOUND || probe == ERROR_PATH_NOT_FOUND ||
+         probe == ERROR_NO_MORE_FILES;
 }
 
 BOOL FileExists(const char* path) {

@@ -9,11 +9,16 @@ struct InstallItem {
   const char* fileName;      // the same at the source and at the target
   const char* targetFolder;  // under the NSIS directory
   const char* targetChild;   // a further level under targetFolder, or nullptr
-  BOOL childOnlyIfPresent;   // take targetChild only when that folder already exists
+  BOOL childOnlyOnNsis3;     // take targetChild only in an NSIS 3 folder
 };
 
 constexpr int kInstallItemCount = 4;
 extern const InstallItem InstallManifest[kInstallItemCount];
+
+// Sets *nsis3 to whether nsisDir is laid out as NSIS 3 lays it out: with
+// x86-ansi, x86-unicode or amd64-unicode in its Plugins folder. Returns
+// ERROR_SUCCESS, or the reason a probe failed for anything but absence.
+DWORD ProbeNsis3(const char* nsisDir, BOOL* nsis3);
 
 // Copies sourceDir\fileName to targetDir\fileName, making the levels of
 // targetDir below targetRoot (where it lies, and which must exist) that are

@@ -29,9 +29,11 @@ DWORD MakeMissingFolders(const char* targetDir, const char* targetRoot) {
     if (targetDir[end] == '\\' || targetDir[end] == '\0') {
       CopyText(level, end + 1, targetDir);
       if (!CreateDirectoryA(level, nullptr)) {
+        // A check that cannot tell whether the folder is there has the reason.
         DWORD error = GetLastError();
-        if (!FolderExists(level)) {
-          return error;
+        DWORD probe = ProbeFolder(level);
+        if (probe != ERROR_SUCCESS) {
+          return IsAbsent(probe) ? error : probe;
         }
       }
     }
@@ -42,9 +44,13 @@ DWORD MakeMissingFolders(const char* targetDir, const char* targetRoot) {
 // Lets a read-only file be replaced once the user has agreed to it.
 DWORD AllowReplacing(const char* target) {
   DWORD attributes = GetFileAttributesA(target);
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY) ||
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    DWORD error = GetLastError();
+    return IsAbsent(error) ? ERROR_SUCCESS : error;  // one that is gone is the move's business
+  }
+  if (!(attributes & FILE_ATTRIBUTE_READONLY) ||
       SetFileAttributesA(target, attributes & ~FILE_ATTRIBUTE_READONLY)) {
-    return ERROR_SUCCESS;  // a target that is gone is the move's business
+    return ERROR_SUCCESS;
   }
   return GetLastError();
 }
@@ -189,24 +195,24 @@ void DeleteLeftovers() {
 BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const char* targetDir,
                  const char* targetRoot) {
   char source[kPathSize];
+  char target[kPathSize];
   if (!FormPath(source, sourceDir, fileName)) {
     return ShowPathTooLong(owner, source);
   }
-  // A package file that is there but cannot be searched for is not missing:
-  // the copy tells the real reason.
-  if (IsAbsent(ProbePath(source))) {
-    return AskAboutPath(owner, source, "File does not exists. Continue?",
-                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDNO;
-  }
-
-  char target[kPathSize];
   if (!FormPath(target, targetDir, fileName)) {
     return ShowPathTooLong(owner, target);
   }
-  // Retry repeats the whole step, the target's probe included: a file that
-  // appeared meanwhile is asked about, never replaced unasked.
+  // Retry repeats the whole step, both probes included: a package file found
+  // missing is asked about, and a target that appeared meanwhile is asked
+  // about, never replaced unasked.
   BOOL replace = FALSE;
   for (;;) {
+    // A package file that is there but cannot be searched for is not missing:
+    // the copy tells the real reason.
+    if (IsAbsent(ProbePath(source))) {
+      return AskAboutPath(owner, source, "File does not exists. Continue?",
+                          MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDNO;
+    }
     DWORD error = ProbePath(target);
     if (error == ERROR_SUCCESS && !replace) {
       if (SameFile(source, target)) {

@@ -13,14 +13,13 @@ BOOL FormSourceFolder(const InstallItem& item, const char* setupDir, char* folde
   return FormPath(folder, setupDir, item.sourceFolder);
 }
 
-// Forms the item's target folder; its optional child is taken when
-// childPresent says that folder is there.
-BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, BOOL childPresent,
-                      char* folder) {
+// Forms the item's target folder; its optional child is taken when the item
+// always has it, or nsis3 says that the NSIS folder is NSIS 3.
+BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, BOOL nsis3, char* folder) {
   if (!FormPath(folder, nsisDir, item.targetFolder)) {
     return FALSE;
   }
-  if (item.targetChild == nullptr || (item.childOnlyIfPresent && !childPresent)) {
+  if (item.targetChild == nullptr || (item.childOnlyOnNsis3 && !nsis3)) {
     return TRUE;
   }
   char child[kPathSize];
@@ -29,21 +28,20 @@ BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, BOOL childPr
   return fits;
 }
 
-// Sets *present to whether the item's optional target folder is there, asking
-// again while its probe fails for any reason but absence. FALSE when the user
-// stops the installation.
-BOOL FindOptionalFolder(HWND owner, const InstallItem& item, const char* setupDir,
-                        const char* nsisDir, BOOL* present) {
+// Sets *nsis3 to whether nsisDir is NSIS 3, asking again while a probe fails
+// for any reason but absence; the box names the item, whose folder depends on
+// it. FALSE when the user stops the installation.
+BOOL FindNsisVersion(HWND owner, const InstallItem& item, const char* setupDir, const char* nsisDir,
+                     BOOL* nsis3) {
   char folder[kPathSize];
   char sourceFolder[kPathSize];
   char source[kPathSize];
   for (;;) {
-    DWORD probe =
-        FormTargetFolder(item, nsisDir, TRUE, folder) ? ProbeFolder(folder) : ERROR_FILE_NOT_FOUND;
-    *present = probe == ERROR_SUCCESS;
-    if (*present || IsAbsent(probe)) {
+    DWORD probe = ProbeNsis3(nsisDir, nsis3);
+    if (probe == ERROR_SUCCESS) {
       return TRUE;
     }
+    FormTargetFolder(item, nsisDir, TRUE, folder);
     FormSourceFolder(item, setupDir, sourceFolder);
     FormPath(source, sourceFolder, item.fileName);
     if (AskAfterFailedCopy(owner, source, folder, probe) != IDRETRY) {
@@ -55,11 +53,11 @@ BOOL FindOptionalFolder(HWND owner, const InstallItem& item, const char* setupDi
 // Forms the item's source and target folders. Returns FALSE when a folder, or
 // the path of the item's file in it, does not fit, or the target folder is too
 // long to hold a temporary file; tooLong then holds the beginning of that path.
-BOOL FormFolders(const InstallItem& item, const char* setupDir, const char* nsisDir,
-                 BOOL childPresent, char* source, char* target, char* tooLong) {
+BOOL FormFolders(const InstallItem& item, const char* setupDir, const char* nsisDir, BOOL nsis3,
+                 char* source, char* target, char* tooLong) {
   const char* folders[] = {source, target};
   const BOOL fits[] = {FormSourceFolder(item, setupDir, source),
-                       FormTargetFolder(item, nsisDir, childPresent, target)};
+                       FormTargetFolder(item, nsisDir, nsis3, target)};
   for (int i = 0; i < 2; ++i) {
     if (!fits[i]) {
       CopyText(tooLong, kPathSize, folders[i]);
@@ -91,22 +89,21 @@ BOOL RunInstallation(HWND owner, const char* setupDir, const char* nsisDir) {
   char target[kPathSize];
   char tooLong[kPathSize];
   // The plug-in's folder is decided once, for the check and the copy alike.
-  BOOL childPresent = FALSE;
+  BOOL nsis3 = FALSE;
   for (const InstallItem& item : InstallManifest) {
-    if (item.childOnlyIfPresent &&
-        !FindOptionalFolder(owner, item, setupDir, nsisDir, &childPresent)) {
+    if (item.childOnlyOnNsis3 && !FindNsisVersion(owner, item, setupDir, nsisDir, &nsis3)) {
       return FALSE;
     }
   }
   // Every path is checked before the first folder is made or file copied, so
   // that one that does not fit leaves nothing half installed.
   for (const InstallItem& item : InstallManifest) {
-    if (!FormFolders(item, setupDir, nsisDir, childPresent, source, target, tooLong)) {
+    if (!FormFolders(item, setupDir, nsisDir, nsis3, source, target, tooLong)) {
       return ShowPathTooLong(owner, tooLong);
     }
   }
   for (const InstallItem& item : InstallManifest) {
-    FormFolders(item, setupDir, nsisDir, childPresent, source, target, tooLong);
+    FormFolders(item, setupDir, nsisDir, nsis3, source, target, tooLong);
     if (!InstallFile(owner, source, item.fileName, target, nsisDir)) {
       return FALSE;
     }

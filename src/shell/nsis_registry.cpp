@@ -14,11 +14,14 @@ constexpr REGSAM kOtherView = KEY_WOW64_32KEY;
 constexpr REGSAM kOtherView = KEY_WOW64_64KEY;
 #endif
 
-// Where NSIS may be when the registry does not say: the folder makensis
-// itself honours, then NSIS under each Program Files folder. Each begins with
-// its variable, so that one left unexpanded (not set) is told by its '%'.
+// The folder every makensis reads its plug-ins and headers from when the
+// variable is set, whichever makensis.exe runs. Each template begins with its
+// variable, so that one left unexpanded (not set) is told by its '%'.
+constexpr WCHAR kNsisDirTemplate[] = L"%NSISDIR%";
+
+// Where NSIS may be when the registry does not say: NSIS under each Program
+// Files folder.
 constexpr const WCHAR* kFolderTemplates[] = {
-    L"%NSISDIR%",
     L"%ProgramFiles%\\NSIS",
     L"%ProgramFiles(x86)%\\NSIS",
     L"%ProgramW6432%\\NSIS",
@@ -42,11 +45,11 @@ DWORD QueryDefaultString(HKEY key, WCHAR* raw) {
 }
 
 // Puts the folder that folderTemplate names into folder when its variable is
-// set and the folder converts exactly and fits; FALSE otherwise.
+// set, not empty, and the folder converts exactly and fits; FALSE otherwise.
 BOOL FolderFromTemplate(const WCHAR* folderTemplate, char* folder) {
   WCHAR wide[kPathSize];
   DWORD length = ExpandEnvironmentStringsW(folderTemplate, wide, kPathSize);
-  return length != 0 && length <= static_cast<DWORD>(kPathSize) && wide[0] != L'%' &&
+  return length > 1 && length <= static_cast<DWORD>(kPathSize) && wide[0] != L'%' &&
          AnsiPathFromWide(wide, folder);
 }
 
@@ -83,12 +86,19 @@ void ReadNsisDirFromRegistry(char* buffer, REGSAM view) {
   }
 }
 
+BOOL ReadNsisDirVariable(char* folder) {
+  return FolderFromTemplate(kNsisDirTemplate, folder);
+}
+
 void FindNsisDir(char* buffer) {
+  char candidate[kPathSize];
+  if (ReadNsisDirVariable(candidate) && TakeIfNsis(candidate, buffer)) {
+    return;
+  }
   ReadNsisDirFromRegistry(buffer, 0);
   if (buffer[0] != '\0' && IsNsisDir(buffer)) {
     return;  // the common case pays for nothing more
   }
-  char candidate[kPathSize];
   ReadNsisDirFromRegistry(candidate, kOtherView);
   if (TakeIfNsis(candidate, buffer)) {
     return;

@@ -9,9 +9,13 @@
 // leaves it empty when there is no usable string.
 void ReadNsisDirFromRegistry(char* buffer, REGSAM view);
 
-// Puts into buffer (kPathSize bytes) the registry's NSIS directory when it
-// holds makensis.exe. Otherwise the first that does of: the same value in the
-// registry's other view, %NSISDIR%, and NSIS under %ProgramFiles%,
-// %ProgramFiles(x86)% and %ProgramW6432%. When none does, the registry's text
-// as it is, or nothing.
+// Puts the folder that %NSISDIR% names into folder (kPathSize bytes) when the
+// variable is set and the folder converts exactly and fits; FALSE otherwise.
+BOOL ReadNsisDirVariable(char* folder);
+
+// Puts into buffer (kPathSize bytes) the first folder that holds makensis.exe
+// of: %NSISDIR%, which every makensis reads when it is set, the registry's
+// NSIS directory, the same value in the registry's other view, and NSIS under
+// %ProgramFiles%, %ProgramFiles(x86)% and %ProgramW6432%. When none does, the
+// registry's text as it is, or nothing.
 void FindNsisDir(char* buffer);

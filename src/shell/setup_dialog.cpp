@@ -1,5 +1,6 @@
 #include "install/install.h"
 #include "res/resource.h"
+#include "shell/completion.h"
 #include "shell/folder_browser.h"
 #include "shell/nsis_registry.h"
 #include "shell/setup_dialog.h"
@@ -9,15 +10,6 @@ HWND g_hwndInstall;
 HWND g_hwndNsisDir;
 
 namespace {
-
-// NSIS 3.07 and later build Unicode installers unless a script says otherwise,
-// and those never load an ANSI plug-in; NSIS 2 has no x86-unicode folder.
-constexpr char kCompleted[] =
-    "Installation complite\n\n"
-    "Tavrick is an ANSI plug-in: a script that uses it needs the line \"Unicode false\", as "
-    "NSIS 3.07 and later build Unicode installers otherwise.";
-constexpr int kCompletedAloneSize = sizeof "Installation complite";
-constexpr char kUnicodePlugins[] = "Plugins\\x86-unicode";
 
 BOOL OnInitDialog(HWND hwnd) {
   char buffer[kPathSize];
@@ -55,10 +47,8 @@ void Install(HWND hwnd) {
   BOOL completed = RunInstallation(hwnd, g_szSetupDir, buffer);
   DestroyWindow(hwnd);
   if (completed) {
-    char plugins[kPathSize];
-    BOOL unicode = FormPath(plugins, buffer, kUnicodePlugins) && FolderExists(plugins);
-    char text[sizeof kCompleted];
-    CopyText(text, unicode ? sizeof kCompleted : kCompletedAloneSize, kCompleted);
+    char text[kCompletionSize];
+    DescribeCompletion(buffer, text);
     MessageBoxA(nullptr, text, SETUP_TITLE, MB_ICONINFORMATION);
   }
   DeleteLeftovers();

@@ -56,11 +56,14 @@ bool Exists(const std::string& path) {
 
 const char* const kPackageFiles[4] = {"Readme.txt", "Example\\TavrickTest.nsi",
                                       "Include\\Tavrick.nsh", "Plugin\\Tavrick.dll"};
-// The example says Unicode false before anything else, and the header stops a
-// Unicode script with a message that says so; NSIS 2 has no NSIS_CHAR_SIZE.
+// The example asks for the ANSI target before anything else, and the header
+// stops a Unicode script with a message that says so; NSIS 2 knows neither
+// Target nor NSIS_CHAR_SIZE.
 const char* const kPackageContents[4] = {
     "Readme.txt",
-    "Unicode false\r\n"
+    "!ifdef NSIS_CHAR_SIZE\r\n"
+    "Target x86-ansi\r\n"
+    "!endif\r\n"
     "; Example\\TavrickTest.nsi\r\n"
     "!include Tavrick.nsh\r\n"
     "OutFile TavrickTest.exe\r\n"
@@ -70,7 +73,7 @@ const char* const kPackageContents[4] = {
     "; Include\\Tavrick.nsh\r\n"
     "!ifdef NSIS_CHAR_SIZE\r\n"
     "!if ${NSIS_CHAR_SIZE} > 1\r\n"
-    "!error \"Tavrick is an ANSI plug-in: put 'Unicode false' at the top of the script\"\r\n"
+    "!error \"Tavrick is an ANSI plug-in: put 'Target x86-ansi' at the top of the script\"\r\n"
     "!endif\r\n"
     "!endif\r\n",
     "Plugin\\Tavrick.dll"};

@@ -1,0 +1,46 @@
+#include "install/install.h"
+#include "shell/completion.h"
+#include "shell/nsis_registry.h"
+
+namespace {
+
+constexpr char kCompleted[] = "Installation complite";
+
+// NSIS 3.07 and later build Unicode installers unless a script says otherwise,
+// and those never load an ANSI plug-in. A 64-bit makensis starts at
+// amd64-unicode, from where only a change of target reaches an ANSI one.
+constexpr char kAnsiAdvice[] =
+    "\n\nTavrick is an ANSI plug-in: a script that uses it needs the line \"Target x86-ansi\" at "
+    "its top, as NSIS 3.07 and later build Unicode installers otherwise (a 32-bit makensis also "
+    "takes \"Unicode false\").";
+
+constexpr char kOtherNsisDir[] =
+    "\n\nNSISDIR is set: makensis reads its plug-ins and headers from %s, not from the folder "
+    "Tavrick was installed into. Install there too, or clear NSISDIR.";
+
+static_assert(sizeof kCompleted + sizeof kAnsiAdvice + sizeof kOtherNsisDir + kPathSize <
+                  kCompletionSize,
+              "the whole text must fit");
+
+// TRUE when both texts name one folder, as Windows reads them: regardless of
+// case, or by the system's word.
+BOOL SameFolder(const char* first, const char* second) {
+  return lstrcmpiA(first, second) == 0 || SameFile(first, second);
+}
+
+}  // namespace
+
+void DescribeCompletion(const char* nsisDir, char* text) {
+  CopyText(text, kCompletionSize, kCompleted);
+  BOOL nsis3 = FALSE;
+  ProbeNsis3(nsisDir, &nsis3);
+  if (nsis3) {
+    AppendText(text, kCompletionSize, kAnsiAdvice);
+  }
+  char variable[kPathSize];
+  if (ReadNsisDirVariable(variable) && !SameFolder(variable, nsisDir)) {
+    char note[kCompletionSize];
+    wsprintfA(note, kOtherNsisDir, variable);
+    AppendText(text, kCompletionSize, note);
+  }
+}
