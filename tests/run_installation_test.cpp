@@ -6,6 +6,7 @@
 #include "install/install.h"
 #include "support/expect.h"
 #include "support/message_boxes.h"
+#include "support/planted_faults.h"
 #include "support/scratch.h"
 
 namespace {
@@ -152,6 +153,75 @@ INSTANTIATE_TEST_SUITE_P(Probes, ProbeFailureTest,
                                                           kTargets[0]},
                                          ProbeFailureCase{"package", "NSI?", "Plugin\\Tavrick.dll",
                                                           "Plugins\\x86-ansi"}));
+
+// A call that fails as a file server makes it fail: the box tells the reason of
+// the step that stopped, and Retry repeats the whole step.
+struct PlantedFaultCase {
+  const char* name;
+  std::vector<Fault> faults;
+  bool installedBefore;
+  bool readmeMissing;
+  std::vector<int> answers;
+  std::vector<std::string> boxEnds;  // how each box's text ends, in order
+};
+
+class PlantedFaultTest : public RunInstallationTest,
+                         public testing::WithParamInterface<PlantedFaultCase> {};
+
+TEST_P(PlantedFaultTest, ShowsTheReasonThatStoppedTheStep) {
+  const PlantedFaultCase& c = GetParam();
+  if (c.installedBefore) {
+    MarkTargetsOld();
+  }
+  if (c.readmeMissing) {
+    DeleteFileA((setup / kSources[0]).c_str());
+  }
+  MessageBoxScript script(std::vector<Answer>(c.answers.begin(), c.answers.end()));
+  PlantedFaults planted(c.faults);
+  EXPECT_EQ(Run() != FALSE, c.boxEnds.empty());
+  std::vector<std::string> shown;
+  for (const ShownBox& box : script.shown()) {
+    shown.push_back(box.text.substr(box.text.find_last_of('\n') + 1));
+  }
+  EXPECT_EQ(shown, c.boxEnds);
+}
+
+// Wine's words; Windows says "The specified network name is no longer available."
+const char kNetNameGone[] = "Network name deleted.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, PlantedFaultTest,
+    testing::Values(
+        // Some servers answer a search that matches nothing so.
+        PlantedFaultCase{"NoMoreFilesMeansAbsent",
+                         {{"FindFirstFileA", "", ERROR_NO_MORE_FILES, -1, true}},
+                         false,
+                         false,
+                         {},
+                         {}},
+        PlantedFaultCase{"FolderCheckAfterAFailedCreation",
+                         {{"CreateDirectoryA", "Docs\\Tavrick", ERROR_ALREADY_EXISTS},
+                          {"GetFileAttributesA", "Docs\\Tavrick", ERROR_NETNAME_DELETED}},
+                         false,
+                         false,
+                         {IDCANCEL, IDOK},
+                         {kNetNameGone, "Installation aborted"}},
+        PlantedFaultCase{
+            "AttributeReadBeforeReplacing",
+            {{"GetFileAttributesA", "Docs\\Tavrick\\Readme.txt", ERROR_NETNAME_DELETED}},
+            true,
+            false,
+            {IDYES, IDCANCEL, IDOK},
+            {"File already exists. Replace it?", kNetNameGone, "Installation aborted"}},
+        PlantedFaultCase{"RetryChecksThePackageFileAgain",
+                         {{"FindFirstFileA", "package\\Readme.txt", ERROR_NETNAME_DELETED, 1}},
+                         false,
+                         true,
+                         {IDRETRY, IDNO},
+                         {"File not found.", "File does not exists. Continue?"}}),
+    [](const testing::TestParamInfo<PlantedFaultCase>& info) {
+      return std::string(info.param.name);
+    });
 
 // Package or NSIS folders near the path limit, laid out as far as the platform
 // lets them be: every path is checked first, so the run stops with one report

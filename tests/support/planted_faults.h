@@ -1,0 +1,24 @@
+// File-system calls that fail as a dropped share or a failing server makes
+// them fail, planted in the test program's own imports, through which the
+// code under test calls KERNEL32, for as long as the object lives.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+struct Fault {
+  const char* call;          // FindFirstFileA, GetFileAttributesA or CreateDirectoryA
+  const char* pathEnd;       // the call fails for a path that ends so ("" for any)
+  DWORD error;               // with this error
+  int times = -1;            // this often; -1 for ever
+  bool whereAbsent = false;  // only where the real call finds nothing
+};
+
+class PlantedFaults {
+ public:
+  explicit PlantedFaults(std::vector<Fault> faults);
+  ~PlantedFaults();
+  PlantedFaults(const PlantedFaults&) = delete;
+  PlantedFaults& operator=(const PlantedFaults&) = delete;
+};
