@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   }
   NsisKey key(REG_SZ, NsisKey::Sz(nsis));
   SetupProcess setup(exe, "", package);
-  HWND dialog = setup.WaitForWindow(SETUP_TITLE);
+  HWND dialog = setup.WaitForDialog();
   if (dialog == nullptr) {
     std::fprintf(stderr, "install_driver: the dialog did not appear\n");
     return 1;

@@ -44,7 +44,7 @@ void Scenario(const std::string& setupExe, Prepare prepare, Drive drive) {
   prepare(package, nsis);
   NsisKey key(REG_SZ, NsisKey::Sz(nsis));
   SetupProcess setup(package / "TavrickSetup.exe", "", package);
-  HWND dialog = setup.WaitForWindow(SETUP_TITLE);
+  HWND dialog = setup.WaitForDialog();
   if (dialog == nullptr) {
     std::fprintf(stderr, "picture_driver: the dialog did not appear\n");
     std::exit(1);

@@ -53,13 +53,13 @@ class SetupProgramTest : public testing::TestWithParam<RunCase> {
     ASSERT_TRUE(setup.started());
     HWND dialog = nullptr;
     if (c.command != 0) {
-      dialog = setup.WaitForWindow(SETUP_TITLE);
+      dialog = setup.WaitForDialog();
       ASSERT_NE(dialog, nullptr);
       PostMessageA(dialog, WM_COMMAND, c.command, 0);
     }
     for (const Prompt& prompt : c.prompts) {
       std::string text = setup.Answer(dialog, prompt.button);
-      EXPECT_GE(text.size(), prompt.textEnd.size());
+      ASSERT_GE(text.size(), prompt.textEnd.size()) << text;
       EXPECT_EQ(text.substr(text.size() - std::min(text.size(), prompt.textEnd.size())),
                 prompt.textEnd);
     }
@@ -161,7 +161,7 @@ TEST_P(FolderNameTest, InstallsTheProgramsOwnPackage) {
 
   SetupProcess setup(exe, "", scratch.path());
   ASSERT_TRUE(setup.started());
-  HWND dialog = setup.WaitForWindow(SETUP_TITLE);
+  HWND dialog = setup.WaitForDialog();
   ASSERT_NE(dialog, nullptr);
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(setup.Answer(dialog, IDOK), "Installation complite");

@@ -14,20 +14,25 @@ struct Search {
   std::string caption;
   HWND besides;
   HWND found;
+  HWND other;  // a visible window of the process that is neither
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
   Search* search = reinterpret_cast<Search*>(lParam);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || window == search->besides || !IsWindowVisible(window)) {
+    return TRUE;
+  }
   char caption[256] = "";
   GetWindowTextA(window, caption, sizeof caption);
-  if (owner == search->processId && window != search->besides && IsWindowVisible(window) &&
-      search->caption == caption) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
+  (search->caption == caption ? search->found : search->other) = window;
+  return search->found == nullptr;
+}
+
+// The setup dialog has the path field; its message boxes have the same caption.
+bool IsSetupDialog(HWND window) {
+  return GetDlgItem(window, 1004) != nullptr;
 }
 
 std::wstring Widen(const std::string& text) {
@@ -81,9 +86,9 @@ SetupProcess::~SetupProcess() {
 HWND SetupProcess::WaitForWindow(const std::string& caption, HWND besides, DWORD deadlineMs) {
   DWORD start = GetTickCount();
   do {
-    Search search = {id_, caption, besides, nullptr};
+    Search search = {id_, caption, besides, nullptr, nullptr};
     EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) {
+    if (search.found != nullptr || search.other != nullptr) {
       return search.found;
     }
     if (WaitForSingleObject(process_, kPollMs) == WAIT_OBJECT_0) {
@@ -93,9 +98,14 @@ HWND SetupProcess::WaitForWindow(const std::string& caption, HWND besides, DWORD
   return nullptr;
 }
 
+HWND SetupProcess::WaitForDialog() {
+  HWND window = WaitForWindow(SETUP_TITLE);
+  return window != nullptr && IsSetupDialog(window) ? window : nullptr;
+}
+
 std::string SetupProcess::Answer(HWND dialog, int button) {
   HWND box = WaitForWindow(SETUP_TITLE, dialog);
-  if (box == nullptr) {
+  if (box == nullptr || IsSetupDialog(box)) {
     return "";
   }
   std::string text;

@@ -19,15 +19,20 @@ class SetupProcess {
   bool started() const {
     return process_ != nullptr;
   }
-  // The process's visible window with this caption, or nullptr after the
-  // deadline or once the process has ended.
+  // The process's visible top-level window with this caption, other than
+  // besides; nullptr after the deadline, once the process has ended, or as
+  // soon as another visible window of the process appears instead.
   static constexpr DWORD kDeadlineMs = 15000;
   HWND WaitForWindow(const std::string& caption, HWND besides = nullptr,
                      DWORD deadlineMs = kDeadlineMs);
+  // The setup dialog, as WaitForWindow finds it; nullptr as soon as a message
+  // box, which has the same caption, appears instead.
+  HWND WaitForDialog();
   bool running() const {
     return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
   }
-  // The text of the next message box, answered with button; "" when none came.
+  // The text of the next message box, answered with button; "" when none came
+  // or the dialog (when it is not dialog) came instead.
   std::string Answer(HWND dialog, int button);
   // The exit code, or -1 when the process did not end before the deadline.
   int WaitForExit();
