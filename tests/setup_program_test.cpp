@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -49,7 +51,12 @@ class SetupProgramTest : public testing::TestWithParam<RunCase> {
         CopyFileA((TestProgramFolder() / "..\\TavrickSetup.exe").c_str(), exe.c_str(), FALSE));
     NsisKey key(REG_SZ, NsisKey::Sz(nsis));
 
-    SetupProcess setup(exe, c.arguments, scratch.path());  // not started from its own folder
+    LayOutNsis(scratch / "Other");
+    std::string arguments = c.arguments;
+    if (size_t at = arguments.find('@'); at != std::string::npos) {
+      arguments.replace(at, 1, scratch.path());
+    }
+    SetupProcess setup(exe, arguments, scratch.path());  // not started from its own folder
     ASSERT_TRUE(setup.started());
     HWND dialog = nullptr;
     if (c.command != 0) {
@@ -89,8 +96,14 @@ INSTANTIATE_TEST_SUITE_P(
     Runs, SetupProgramTest,
     testing::Values(
         RunCase{"Completed", "", false, IDOK, {kComplete}, kNew},
-        RunCase{
-            "CompletedWithArguments", "/S /D=C:\\Elsewhere extra", false, IDOK, {kComplete}, kNew},
+        RunCase{"CompletedWithArguments",
+                "/SILENT /s /D C:\\Elsewhere",
+                false,
+                IDOK,
+                {kComplete},
+                kNew},
+        // The folder /D= names, not the registry's, is the one installed into.
+        RunCase{"FieldFromD", "/D=@\\Other", false, IDOK, {kComplete}, kUntouched},
         RunCase{"ReplacedThenCompleted",
                 "",
                 true,
@@ -131,6 +144,151 @@ INSTANTIATE_TEST_SUITE_P(
                 kUntouched,
                 {0, 1, 2, 3}}),
     [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// Unattended runs, as a deployment tool starts them: exit code, files, and
+// the lines written to the handles the caller gave.
+struct UnattendedCase {
+  const char* name;
+  const char* arguments;  // "@" stands for the scratch folder
+  const char* nsisLeaf;   // where NSIS is, under the scratch folder; the registry names "NSIS"
+  // Changes the package and the NSIS folder; may return a handle to hold open.
+  HANDLE (*prepare)(const std::string& setupDir, const std::string& nsisDir);
+  DWORD exitCode;
+  std::vector<std::string> targetsAfter;
+  const char* done;              // what each line on the output says of a file
+  int doneCount;                 // how many files it names, in install order
+  const char* reason = nullptr;  // on failure: a line on standard error
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+       start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+HANDLE NoChange(const std::string&, const std::string&) {
+  return INVALID_HANDLE_VALUE;
+}
+HANDLE Installed(const std::string&, const std::string& nsis) {
+  MarkInstalled(nsis);
+  return INVALID_HANDLE_VALUE;
+}
+
+class UnattendedTest : public testing::TestWithParam<UnattendedCase> {};
+
+TEST_P(UnattendedTest, ExitsWithItsResultAndSaysWhatItDid) {
+  if (std::getenv("TAVRICK_NO_DISPLAY") == nullptr) {
+    GTEST_SKIP() << "setup_program_unattended runs these where no window can be made";
+  }
+  const UnattendedCase& c = GetParam();
+  ScratchDir scratch;
+  std::string setupDir = scratch / "package";
+  std::string nsis = scratch / c.nsisLeaf;
+  LayOutPackage(setupDir);
+  LayOutNsis(nsis);
+  MakeFolder(scratch / "plain");
+  HANDLE held = c.prepare(setupDir, nsis);
+  std::string exe = setupDir / "TavrickSetup.exe";
+  ASSERT_TRUE(
+      CopyFileA((TestProgramFolder() / "..\\TavrickSetup.exe").c_str(), exe.c_str(), FALSE));
+  NsisKey key(REG_SZ, NsisKey::Sz(scratch / "NSIS"));
+  std::string arguments = c.arguments;
+  if (size_t at = arguments.find('@'); at != std::string::npos) {
+    arguments.replace(at, 1, scratch.path());
+  }
+  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+  HANDLE files[2];
+  for (int i = 0; i < 2; ++i) {
+    files[i] = CreateFileA((scratch / (i ? "err.txt" : "out.txt")).c_str(), GENERIC_WRITE,
+                           FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr);
+  }
+  {
+    SetupProcess setup(Widen(exe), arguments, scratch.path(), files[0], files[1]);
+    EXPECT_EQ(setup.WaitForExit(), static_cast<int>(c.exitCode));
+  }
+  CloseHandle(files[0]);
+  CloseHandle(files[1]);
+  CloseHandle(held);
+
+  EXPECT_EQ(InstalledContents(nsis), c.targetsAfter);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(nsis)) {
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+  }
+  std::vector<std::string> out;
+  for (int i = 0; i < c.doneCount; ++i) {
+    out.push_back(nsis / kInstalledFiles[i] + ": " + c.done);
+  }
+  if (c.reason == nullptr) {
+    out.push_back("Installation complite");
+  }
+  EXPECT_EQ(Lines(ReadFile(scratch / "out.txt")), out);
+  std::vector<std::string> err = Lines(ReadFile(scratch / "err.txt"));
+  if (c.reason == nullptr) {
+    EXPECT_TRUE(err.empty()) << err[0];
+  } else {
+    ASSERT_FALSE(err.empty());
+    EXPECT_NE(std::find(err.begin(), err.end(), c.reason), err.end())
+        << ReadFile(scratch / "err.txt");
+    EXPECT_EQ(err.back(), "Installation aborted");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, UnattendedTest,
+    testing::Values(UnattendedCase{"Fresh", "/S", "NSIS", NoChange, 0, kNew, "installed", 4},
+                    UnattendedCase{"OverOlderFiles", "/S", "NSIS", Installed, 0, kNew, "replaced",
+                                   4},
+                    UnattendedCase{"OverAReadOnlyFile", "/S", "NSIS",
+                                   [](const std::string&, const std::string& nsis) {
+                                     MarkInstalled(nsis);
+                                     SetFileAttributesA((nsis / kInstalledFiles[2]).c_str(),
+                                                        FILE_ATTRIBUTE_READONLY);
+                                     return INVALID_HANDLE_VALUE;
+                                   },
+                                   0, kNew, "replaced", 4},
+                    UnattendedCase{"FolderWithSpaces", "extra /S /D=@\\NSIS with spaces",
+                                   "NSIS with spaces", NoChange, 0, kNew, "installed", 4},
+                    UnattendedCase{"FolderWithoutMakensis", "/S /D=@\\plain", "NSIS", NoChange, 2,
+                                   kUntouched, "", 0, "This folder holds no makensis.exe."},
+                    UnattendedCase{"WithoutAPackageFile", "/S", "NSIS",
+                                   [](const std::string& setupDir, const std::string&) {
+                                     DeleteFileA((setupDir / kPackageFiles[3]).c_str());
+                                     return INVALID_HANDLE_VALUE;
+                                   },
+                                   2, kUntouched, "", 0, "File does not exists. Continue?"},
+                    UnattendedCase{"PackageOutOfReach", "/S", "NSIS",
+                                   [](const std::string& setupDir, const std::string&) {
+                                     for (const char* file : kPackageFiles) {
+                                       DeleteFileA((setupDir / file).c_str());
+                                     }
+                                     return INVALID_HANDLE_VALUE;
+                                   },
+                                   2, kUntouched, "", 0,
+                                   "The package's files cannot be found beside TavrickSetup.exe."},
+                    UnattendedCase{"HeldTarget",
+                                   "/S",
+                                   "NSIS",
+                                   [](const std::string&, const std::string& nsis) {
+                                     MarkInstalled(nsis);
+                                     return CreateFileA((nsis / kInstalledFiles[2]).c_str(),
+                                                        GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                                        nullptr);
+                                   },
+                                   2,
+                                   {kNew[0], kNew[1], "old", "old"},
+                                   "replaced",
+                                   2,
+                                   "Sharing violation."}),
+    [](const testing::TestParamInfo<UnattendedCase>& info) {
+      return std::string(info.param.name);
+    });
 
 }  // namespace
 

@@ -54,6 +54,11 @@ wine_session_prefix() {
   "$WINE" wineboot -i >/dev/null 2>&1
   "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     >/dev/null 2>&1
+  # The server writes the registry to the prefix's files as it stops; a copy
+  # of the prefix (tests/no_display.sh) needs them.
+  "$WINESERVER" -k
+  "$WINESERVER" -w
+  "$WINESERVER" -p
 }
 
 # On a display without a window manager, Wine waits two seconds for every

@@ -9,6 +9,8 @@ constexpr int kPathSize = MAX_PATH;
 
 inline constexpr char SETUP_TITLE[] = "Tavrick Plugin (for Pocket PC) Setup";
 
+inline constexpr char kAborted[] = "Installation aborted";
+
 // Told to the user when a path would not fit its buffer; the setup then ends.
 inline constexpr char kPathTooLong[] = "Path is too long. Installation aborted";
 

@@ -39,6 +39,10 @@ void DeleteLeftovers();
 // in its sub-folders. A readme alone may be anybody's.
 BOOL PackageIsPresent(const char* setupDir);
 
+// TRUE when setupDir holds all of the package's files. Asks about the first
+// that is not found whether to go on without it.
+BOOL PackageIsWhole(const char* setupDir);
+
 // Installs the manifest's files from setupDir into nsisDir in order, stopping
 // at the first file that refuses. TRUE when all four went through.
 BOOL RunInstallation(HWND owner, const char* setupDir, const char* nsisDir);

@@ -210,13 +210,13 @@ BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const 
     // A package file that is there but cannot be searched for is not missing:
     // the copy tells the real reason.
     if (IsAbsent(ProbePath(source))) {
-      return AskAboutPath(owner, source, "File does not exists. Continue?",
-                          MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDNO;
+      return AskToSkipMissing(owner, source);
     }
     DWORD error = ProbePath(target);
     if (error == ERROR_SUCCESS && !replace) {
       if (SameFile(source, target)) {
-        return TRUE;  // the package lies inside NSIS: the file is its own target
+        TellDone(target, "already in place");  // the package lies inside NSIS
+        return TRUE;
       }
       switch (AskAboutPath(owner, target, "File already exists. Replace it?",
                            MB_YESNOCANCEL | MB_ICONQUESTION)) {
@@ -233,6 +233,7 @@ BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const 
       error = Place(source, target, targetDir, targetRoot, replace);
     }
     if (error == ERROR_SUCCESS) {
+      TellDone(target, replace ? "replaced" : "installed");
       return TRUE;
     }
     int answer = AskAfterFailedCopy(owner, source, target, error);

@@ -13,14 +13,65 @@ BOOL IsTrailingSpace(char c) {
   return c == '\r' || c == '\n' || c == ' ';
 }
 
+BOOL g_unattended;
+
 int ShowMessage(HWND owner, const char* format, const char* first, const char* second,
                 const char* third, UINT flags) {
   char message[kMessageSize];
   wsprintfA(message, format, first, second, third);
-  return MessageBoxA(owner, message, SETUP_TITLE, flags);
+  if (!g_unattended) {
+    return MessageBoxA(owner, message, SETUP_TITLE, flags);
+  }
+  UINT buttons = flags & MB_TYPEMASK;
+  if (buttons == MB_YESNOCANCEL) {
+    return IDYES;  // "Replace it?"
+  }
+  TellCaller(STD_ERROR_HANDLE, message);
+  return buttons == MB_YESNO ? IDNO : IDCANCEL;
 }
 
 }  // namespace
+
+void AnswerUnattended() {
+  g_unattended = TRUE;
+}
+
+void TellCaller(DWORD stream, const char* text) {
+  HANDLE caller = GetStdHandle(stream);
+  if (caller == nullptr || caller == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  DWORD written;
+  for (const char* line = text;; ++line) {
+    const char* end = line;
+    while (*end != '\0' && *end != '\n') {
+      ++end;
+    }
+    WriteFile(caller, line, static_cast<DWORD>(end - line), &written, nullptr);
+    WriteFile(caller, "\r\n", 2, &written, nullptr);
+    if (*end == '\0') {
+      return;
+    }
+    line = end;
+  }
+}
+
+void TellDone(const char* target, const char* what) {
+  if (g_unattended) {
+    char line[kMessageSize];
+    wsprintfA(line, "%s: %s", target, what);
+    TellCaller(STD_OUTPUT_HANDLE, line);
+  }
+}
+
+void ShowProblem(const char* text) {
+  ShowMessage(nullptr, "%s", text, nullptr, nullptr, MB_ICONERROR);
+}
+
+BOOL AskToSkipMissing(HWND owner, const char* source) {
+  return AskAboutPath(owner, source, "File does not exists. Continue?",
+                      MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDNO;
+}
 
 int AskAboutPath(HWND owner, const char* path, const char* text, UINT flags) {
   return ShowMessage(owner, "%s\n\n%s", path, text, nullptr, flags);
@@ -34,7 +85,9 @@ int AskAfterFailedCopy(HWND owner, const char* source, const char* target, DWORD
 }
 
 BOOL ShowAborted(HWND owner) {
-  MessageBoxA(owner, "Installation aborted", SETUP_TITLE, MB_ICONWARNING);
+  if (!g_unattended) {  // an unattended run ends with its own last line
+    MessageBoxA(owner, kAborted, SETUP_TITLE, MB_ICONWARNING);
+  }
   return FALSE;
 }
 

@@ -1,4 +1,5 @@
-// The installer's message boxes. Each is captioned with the setup's title.
+// The installer's message boxes, each captioned with the setup's title, and
+// what an unattended run says and answers in their place.
 #pragma once
 
 #include "common/common.h"
@@ -6,12 +7,33 @@
 // Room for a system error description, cut to fit.
 constexpr int kReasonSize = 256;
 
+// From now on no box is shown: a question whether to replace a file is
+// answered Yes (the command line is the consent), every other question No or
+// Cancel, and each text goes to the standard error that the caller handed the
+// process, if any.
+void AnswerUnattended();
+
+// Writes text, and a line end after it and after each of its line feeds, to
+// the given standard handle (STD_OUTPUT_HANDLE or STD_ERROR_HANDLE) where the
+// caller handed the process one; a window program has none of its own.
+void TellCaller(DWORD stream, const char* text);
+
+// In an unattended run, writes "target: what" to the standard output.
+void TellDone(const char* target, const char* what);
+
 // Shows "path", a blank line and text, and returns the button chosen.
 int AskAboutPath(HWND owner, const char* path, const char* text, UINT flags);
+
+// Asks whether to go on without the package file source, which is missing;
+// TRUE to go on.
+BOOL AskToSkipMissing(HWND owner, const char* source);
 
 // Tells the user that copying source to target failed with error and offers
 // Retry or Cancel; returns the button chosen.
 int AskAfterFailedCopy(HWND owner, const char* source, const char* target, DWORD error);
+
+// Shows text with the error icon and no owner.
+void ShowProblem(const char* text);
 
 // Shows "Installation aborted" and returns FALSE, so callers can stop with it.
 BOOL ShowAborted(HWND owner);

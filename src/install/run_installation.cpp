@@ -84,6 +84,19 @@ BOOL PackageIsPresent(const char* setupDir) {
   return FALSE;
 }
 
+BOOL PackageIsWhole(const char* setupDir) {
+  char folder[kPathSize];
+  char path[kPathSize];
+  for (const InstallItem& item : InstallManifest) {
+    FormSourceFolder(item, setupDir, folder);
+    FormPath(path, folder, item.fileName);
+    if (!FileExists(path) && !AskToSkipMissing(nullptr, path)) {
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
 BOOL RunInstallation(HWND owner, const char* setupDir, const char* nsisDir) {
   char source[kPathSize];
   char target[kPathSize];

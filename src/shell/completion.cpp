@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr char kCompleted[] = "Installation complite";
-
 // NSIS 3.07 and later build Unicode installers unless a script says otherwise,
 // and those never load an ANSI plug-in. A 64-bit makensis starts at
 // amd64-unicode, from where only a change of target reaches an ANSI one.

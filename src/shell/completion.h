@@ -4,6 +4,8 @@
 
 #include "common/common.h"
 
+inline constexpr char kCompleted[] = "Installation complite";
+
 // Room for the whole text: the fixed sentences and one path.
 constexpr int kCompletionSize = 1024;
 

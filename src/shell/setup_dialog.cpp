@@ -11,11 +11,16 @@ HWND g_hwndNsisDir;
 
 namespace {
 
-BOOL OnInitDialog(HWND hwnd) {
+// given: the folder the command line names, or nullptr to find one.
+BOOL OnInitDialog(HWND hwnd, const char* given) {
   char buffer[kPathSize];
   g_hwndInstall = GetDlgItem(hwnd, IDOK);
   g_hwndNsisDir = GetDlgItem(hwnd, IDC_NSIS_DIR);
-  FindNsisDir(buffer);
+  if (given != nullptr) {
+    CopyText(buffer, kPathSize, given);
+  } else {
+    FindNsisDir(buffer);
+  }
   SetWindowTextA(hwnd, SETUP_TITLE);
   SendMessageA(hwnd, WM_SETICON, ICON_BIG,
                reinterpret_cast<LPARAM>(LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_SETUP))));
@@ -57,9 +62,9 @@ void Install(HWND hwnd) {
 
 }  // namespace
 
-INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
   if (uMsg == WM_INITDIALOG) {
-    return OnInitDialog(hwnd);
+    return OnInitDialog(hwnd, reinterpret_cast<const char*>(lParam));
   }
   if (uMsg != WM_COMMAND) {
     return FALSE;

@@ -1,5 +1,6 @@
 #include "common/ansi_path.h"
 #include "install/install.h"
+#include "install/prompts.h"
 #include "shell/setup_dir.h"
 
 HINSTANCE g_hInstance;
@@ -45,7 +46,7 @@ BOOL UseSetupDir(WCHAR* modulePath, DWORD length) {
     problem = kPackageNotFound;
   }
   if (problem != nullptr) {
-    MessageBoxA(nullptr, problem, SETUP_TITLE, MB_ICONERROR);
+    ShowProblem(problem);
     return FALSE;
   }
   return TRUE;

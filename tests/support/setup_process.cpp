@@ -58,15 +58,20 @@ SetupProcess::SetupProcess(const std::string& exe, const std::string& arguments,
     : SetupProcess(Widen(exe), arguments, workingDir) {}
 
 SetupProcess::SetupProcess(const std::wstring& exe, const std::string& arguments,
-                           const std::string& workingDir) {
+                           const std::string& workingDir, HANDLE output, HANDLE errors) {
   std::wstring commandLine =
       L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + Widen(arguments));
   std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
   writable.push_back(L'\0');
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
+  if (output != nullptr) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = errors;
+  }
   PROCESS_INFORMATION info = {};
-  if (CreateProcessW(exe.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (CreateProcessW(exe.c_str(), writable.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
                      Widen(workingDir).c_str(), &startup, &info)) {
     CloseHandle(info.hThread);
     process_ = info.hProcess;

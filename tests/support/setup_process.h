@@ -9,9 +9,10 @@ class SetupProcess {
  public:
   // Starts exe with the given arguments from workingDir.
   SetupProcess(const std::string& exe, const std::string& arguments, const std::string& workingDir);
-  // The same for a program whose path the ANSI code page may not hold.
-  SetupProcess(const std::wstring& exe, const std::string& arguments,
-               const std::string& workingDir);
+  // The same for a program whose path the ANSI code page may not hold; output
+  // and errors, when given, are its standard output and error.
+  SetupProcess(const std::wstring& exe, const std::string& arguments, const std::string& workingDir,
+               HANDLE output = nullptr, HANDLE errors = nullptr);
   ~SetupProcess();
   SetupProcess(const SetupProcess&) = delete;
   SetupProcess& operator=(const SetupProcess&) = delete;
