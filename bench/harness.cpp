@@ -59,8 +59,9 @@ void LayOut(const std::string& buildDir, const std::string& package, const std::
     CopyOrFail(package + "\\" + file, kPackage + "\\" + file);
   }
   Write(kNsis + "\\makensis.exe", "MZ");
-  for (const char* exe : {"TavrickSetup.exe", "bench\\baseline_dialog.exe",
-                          "bench\\baseline_same_dialog.exe", "bench\\baseline_empty.exe"}) {
+  for (const char* exe :
+       {"TavrickSetup.exe", "bench\\baseline_copies.exe", "bench\\baseline_dialog.exe",
+        "bench\\baseline_same_dialog.exe", "bench\\baseline_empty.exe"}) {
     std::string name = std::string(exe).substr(std::string(exe).find_last_of('\\') + 1);
     CopyOrFail(buildDir + "\\" + exe, kPackage + "\\" + name);
   }
@@ -90,8 +91,8 @@ void ClearTargets(bool keepPackageFolders) {
 
 // A process of the program under test, started from the package folder.
 struct Process : SetupProcess {
-  explicit Process(const std::string& exe)
-      : SetupProcess(kPackage + "\\" + exe, "", kPackage), exe(exe) {
+  explicit Process(const std::string& exe, const std::string& arguments = "")
+      : SetupProcess(kPackage + "\\" + exe, arguments, kPackage), exe(exe) {
     if (!started()) {
       Fail("cannot start " + exe + ", error " + std::to_string(GetLastError()));
     }
@@ -149,11 +150,17 @@ InstallTimes TimeInstall(const char* exe) {
   return times;
 }
 
-double TimeRun(const char* exe) {
+double TimeRun(const char* exe, const std::string& arguments = "") {
   double start = NowMs();
-  Process process(exe);
+  Process process(exe, arguments);
   process.End();
   return NowMs() - start;
+}
+
+// An install with no window, start to exit; the baseline makes no folders.
+double TimeUnattended(const char* exe) {
+  ClearTargets(std::string(exe) == "baseline_copies.exe");
+  return TimeRun(exe, std::string(exe) == "baseline_copies.exe" ? "" : "/S");
 }
 
 double Median(std::vector<double> values) {
@@ -178,7 +185,7 @@ int main(int argc, char** argv) {
   LayOut(argv[1], argv[2], argv[3]);
   int runs = std::atoi(argv[4]);
   std::vector<double> setupStart, sameStart, emptyStart, peerStart, setupClick, sameClick,
-      setupWhole, sameWhole, empty;
+      setupWhole, sameWhole, empty, setupQuiet, copiesQuiet, peerQuiet;
   // Warm Wine's caches before measuring.
   for (const char* exe : {"TavrickSetup.exe", "baseline_same_dialog.exe", "peer_setup.exe"}) {
     TimeStartUp(exe);
@@ -195,6 +202,9 @@ int main(int argc, char** argv) {
     setupWhole.push_back(setup.startToExit);
     sameWhole.push_back(same.startToExit);
     empty.push_back(TimeRun("baseline_empty.exe"));
+    setupQuiet.push_back(TimeUnattended("TavrickSetup.exe"));
+    copiesQuiet.push_back(TimeUnattended("baseline_copies.exe"));
+    peerQuiet.push_back(TimeUnattended("peer_setup.exe"));
   }
   std::printf("| medians of %d alternating runs | setup | against | it | ratio | goal |\n", runs);
   std::printf("|---|---|---|---|---|---|\n");
@@ -205,6 +215,10 @@ int main(int argc, char** argv) {
       "1.2x");
   Row("whole install run, start to exit", setupWhole, "same dialog, four CopyFileA", sameWhole,
       "1.2x");
+  Row("unattended install (/S), start to exit", setupQuiet, "four bare CopyFileA, then exit",
+      copiesQuiet, "1.3x");
+  Row("unattended install (/S), start to exit", setupQuiet, "the peer (NSIS script), /S", peerQuiet,
+      "");
   std::printf("| empty program, start to exit | | | %.1f ms | | |\n", Median(empty));
   return 0;
 }
