@@ -236,7 +236,7 @@ TEST_F(SetupDialogTest, TypingStopsBeforeAReadWouldCutTheText) {
 struct CompletionCase {
   const char* name;
   const char* pluginFolder;  // under Plugins, or nullptr: NSIS 2
-  const char* nsisDir;       // %NSISDIR% under the scratch folder, or nullptr: not set
+  const char* nsisDir;       // %NSISDIR% under the scratch folder ("": empty), or nullptr: not set
   const char* installedDll;
   bool advice;
   bool note;
@@ -252,7 +252,7 @@ TEST_P(CompletionTest, InstallClosesTheDialogBeforeItReportsCompletion) {
   }
   std::unique_ptr<Variable> variable;
   if (c.nsisDir != nullptr) {
-    variable = std::make_unique<Variable>("NSISDIR", scratch / c.nsisDir);
+    variable = std::make_unique<Variable>("NSISDIR", *c.nsisDir ? scratch / c.nsisDir : "");
   }
   NsisKey key(REG_SZ, NsisKey::Sz(nsis));
   Open();
@@ -279,15 +279,15 @@ TEST_P(CompletionTest, InstallClosesTheDialogBeforeItReportsCompletion) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, CompletionTest,
-    testing::Values(CompletionCase{"Nsis2", nullptr, nullptr, "Plugins\\Tavrick.dll", false, false},
-                    CompletionCase{"Nsis3", "x86-unicode", nullptr,
-                                   "Plugins\\x86-ansi\\Tavrick.dll", true, false},
-                    CompletionCase{"Nsis3Amd64", "amd64-unicode", nullptr,
-                                   "Plugins\\x86-ansi\\Tavrick.dll", true, false},
-                    CompletionCase{"NsisDirElsewhere", nullptr, "other", "Plugins\\Tavrick.dll",
-                                   false, true},
-                    CompletionCase{"NsisDirInOtherCase", nullptr, "nsis", "Plugins\\Tavrick.dll",
-                                   false, false}),
+    testing::Values(
+        CompletionCase{"Nsis2", nullptr, nullptr, "Plugins\\Tavrick.dll", false, false},
+        CompletionCase{"Nsis3", "x86-unicode", nullptr, "Plugins\\x86-ansi\\Tavrick.dll", true,
+                       false},
+        CompletionCase{"Nsis3Amd64", "amd64-unicode", nullptr, "Plugins\\x86-ansi\\Tavrick.dll",
+                       true, false},
+        CompletionCase{"NsisDirElsewhere", nullptr, "other", "Plugins\\Tavrick.dll", false, true},
+        CompletionCase{"NsisDirInOtherCase", nullptr, "nsis", "Plugins\\Tavrick.dll", false, false},
+        CompletionCase{"NsisDirEmpty", nullptr, "", "Plugins\\Tavrick.dll", false, false}),
     [](const testing::TestParamInfo<CompletionCase>& info) {
       return std::string(info.param.name);
     });
