@@ -287,7 +287,9 @@ INSTANTIATE_TEST_SUITE_P(
                        true, false},
         CompletionCase{"NsisDirElsewhere", nullptr, "other", "Plugins\\Tavrick.dll", false, true},
         CompletionCase{"NsisDirInOtherCase", nullptr, "nsis", "Plugins\\Tavrick.dll", false, false},
-        CompletionCase{"NsisDirEmpty", nullptr, "", "Plugins\\Tavrick.dll", false, false}),
+        CompletionCase{"NsisDirEmpty", nullptr, "", "Plugins\\Tavrick.dll", false, false},
+        CompletionCase{"NsisDirWithTrailingBackslash", nullptr, "NSIS\\", "Plugins\\Tavrick.dll",
+                       false, false}),
     [](const testing::TestParamInfo<CompletionCase>& info) {
       return std::string(info.param.name);
     });
