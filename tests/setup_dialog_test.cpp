@@ -256,6 +256,7 @@ TEST_P(CompletionTest, InstallClosesTheDialogBeforeItReportsCompletion) {
   }
   NsisKey key(REG_SZ, NsisKey::Sz(nsis));
   Open();
+  Type(nsis);  // the NSIS folder as the user spells it, whatever the field showed
   bool dialogGone = false;
   MessageBoxScript script{Answer{IDOK, [&](HWND) { dialogGone = !IsWindow(dialog); }}};
   SendMessageA(dialog, WM_COMMAND, IDOK, 0);
