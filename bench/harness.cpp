@@ -195,7 +195,8 @@ int main(int argc, char** argv) {
   LayOut(argv[1], argv[2], argv[3]);
   int runs = std::atoi(argv[4]);
   std::vector<double> setupStart, sameStart, emptyStart, peerStart, setupClick, sameClick,
-      setupWhole, sameWhole, empty, setupQuiet, copiesQuiet, peerQuiet;
+      setupWhole, sameWhole, empty, setupQuiet, copiesQuiet, peerQuiet, setupStartNsisDir,
+      sameStartNsisDir;
   // Warm Wine's caches before measuring.
   for (const char* exe : {"TavrickSetup.exe", "baseline_same_dialog.exe", "peer_setup.exe"}) {
     TimeStartUp(exe);
@@ -203,6 +204,11 @@ int main(int argc, char** argv) {
   for (int i = 0; i < runs; ++i) {
     setupStart.push_back(TimeStartUp("TavrickSetup.exe"));
     sameStart.push_back(TimeStartUp("baseline_same_dialog.exe"));
+    // As on a machine where Scoop set NSISDIR: the folder is found there first.
+    SetEnvironmentVariableA("NSISDIR", kNsis.c_str());
+    setupStartNsisDir.push_back(TimeStartUp("TavrickSetup.exe"));
+    sameStartNsisDir.push_back(TimeStartUp("baseline_same_dialog.exe"));
+    SetEnvironmentVariableA("NSISDIR", nullptr);
     emptyStart.push_back(TimeStartUp("baseline_dialog.exe"));
     peerStart.push_back(TimeStartUp("peer_setup.exe"));
     InstallTimes setup = TimeInstall("TavrickSetup.exe");
@@ -219,6 +225,8 @@ int main(int argc, char** argv) {
   std::printf("| medians of %d alternating runs | setup | against | it | ratio | goal |\n", runs);
   std::printf("|---|---|---|---|---|---|\n");
   Row("start to dialog visible", setupStart, "same dialog, nothing else", sameStart, "1.05x");
+  Row("start to dialog visible, NSISDIR set", setupStartNsisDir, "same dialog, nothing else",
+      sameStartNsisDir, "1.05x");
   Row("start to dialog visible", setupStart, "empty dialog, no controls", emptyStart, "");
   Row("start to first window", setupStart, "the peer (NSIS script)", peerStart, "");
   Row("Install pressed to completion box", setupClick, "same dialog, four CopyFileA", sameClick,
