@@ -14,6 +14,14 @@
 
 namespace {
 
+// arguments with "@" standing for the scratch folder.
+std::string InScratch(std::string arguments, const ScratchDir& scratch) {
+  if (size_t at = arguments.find('@'); at != std::string::npos) {
+    arguments.replace(at, 1, scratch.path());
+  }
+  return arguments;
+}
+
 struct Prompt {
   std::string textEnd;  // how the box's text ends
   int button;
@@ -53,10 +61,7 @@ class SetupProgramTest : public testing::TestWithParam<RunCase> {
     NsisKey key(REG_SZ, NsisKey::Sz(nsis));
 
     LayOutNsis(scratch / "Other");
-    std::string arguments = c.arguments;
-    if (size_t at = arguments.find('@'); at != std::string::npos) {
-      arguments.replace(at, 1, scratch.path());
-    }
+    std::string arguments = InScratch(c.arguments, scratch);
     SetupProcess setup(exe, arguments, scratch.path());  // not started from its own folder
     ASSERT_TRUE(setup.started());
     HWND dialog = nullptr;
@@ -201,10 +206,7 @@ TEST_P(UnattendedTest, ExitsWithItsResultAndSaysWhatItDid) {
   ASSERT_TRUE(
       CopyFileA((TestProgramFolder() / "..\\TavrickSetup.exe").c_str(), exe.c_str(), FALSE));
   NsisKey key(REG_SZ, NsisKey::Sz(scratch / "NSIS"));
-  std::string arguments = c.arguments;
-  if (size_t at = arguments.find('@'); at != std::string::npos) {
-    arguments.replace(at, 1, scratch.path());
-  }
+  std::string arguments = InScratch(c.arguments, scratch);
   SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
   HANDLE files[2];
   for (int i = 0; i < 2; ++i) {
