@@ -1,31 +1,45 @@
 #!/usr/bin/env bash
-# scripts/bootstrap tries apt-get update again while the mirror is mid-sync,
-# and gives up with one plain line, apt's own errors shown, when it stays so.
+# scripts/bootstrap goes on when apt-get update cannot fetch every index,
+# installs from the release's own suite when the plain install fails then, and
+# stops with one plain line, apt's own errors shown, when that fails too.
 # Usage: check_bootstrap.sh BOOTSTRAP
 set -euo pipefail
 work=$(mktemp -d /tmp/tavrick-bootstrap.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
-# A stand-in apt-get whose first FAILS updates fail as a mirror mid-sync makes them.
+# A stand-in apt-get: its first UPDATE_FAILS updates and INSTALL_FAILS installs fail.
 cat >"$work/bin/apt-get" <<'STAND_IN'
 #!/bin/sh
-[ "$1" = update ] || exit 0
-echo x >>"$WORK/updates"
-[ "$(wc -l <"$WORK/updates")" -gt "$FAILS" ] && exit 0
-echo "E: Failed to fetch Packages.xz  File has unexpected size (1 != 2). Mirror sync in progress?" >&2
+echo "$*" >>"$WORK/calls"
+case $1 in
+update) [ "$(grep -c ^update "$WORK/calls")" -gt "$UPDATE_FAILS" ] && exit 0
+  echo "E: Failed to fetch Packages.xz  File has unexpected size (1 != 2)." >&2 ;;
+install) [ "$(grep -c ^install "$WORK/calls")" -gt "$INSTALL_FAILS" ] && exit 0
+  echo "E: Unable to correct problems, you have held broken packages." >&2 ;;
+*) exit 0 ;;
+esac
 exit 100
 STAND_IN
 chmod +x "$work/bin/apt-get"
-bootstrap() {
-  rm -f "$work/updates"
-  PATH=$work/bin:$PATH WORK=$work FAILS=$1 TAVRICK_APT_RETRY_PAUSE=0 "$BOOTSTRAP" no-such-package 2>&1
-}
-BOOTSTRAP=$1
-bootstrap 1 >/dev/null || { echo "FAILED: one failed update stopped the bootstrap"; exit 1; }
-if output=$(bootstrap 99); then
-  echo "FAILED: the bootstrap went on after every update failed"
-  exit 1
-fi
-[[ $output == *"Mirror sync in progress?"* && $output == *"mirror is in the middle of an update"* ]] ||
-  { echo "FAILED: the bootstrap said: $output"; exit 1; }
+codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+# update fails | install fails | exit | installs made | the last install | output holds
+rows=(
+  "1|0|0|1|no-such-package|"
+  "99|1|0|2|-t $codename no-such-package|"
+  "99|2|1|2|-t $codename no-such-package|apt-get install failed"
+)
+for row in "${rows[@]}"; do
+  IFS='|' read -r update_fails install_fails want_exit want_installs want_last want_output <<<"$row"
+  rm -f "$work/calls"
+  status=0
+  output=$(PATH=$work/bin:$PATH WORK=$work UPDATE_FAILS=$update_fails INSTALL_FAILS=$install_fails \
+    TAVRICK_APT_RETRY_PAUSE=0 "$1" no-such-package 2>&1) || status=$?
+  installs=$(grep ^install "$work/calls")
+  if ((status != want_exit)) || [[ $(wc -l <<<"$installs") != "$want_installs" ||
+    $(tail -n 1 <<<"$installs") != *"--no-install-recommends $want_last" || $output != *"$want_output"* ||
+    $output == *"middle of an update"* ]]; then
+    echo "FAILED: row $row: exit $status, installs:"$'\n'"$installs"$'\n'"said: $output"
+    exit 1
+  fi
+done
 echo "ok"
