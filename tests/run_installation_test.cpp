@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "install/install.h"
+#include "install/prompts.h"
 #include "support/expect.h"
 #include "support/message_boxes.h"
 #include "support/planted_faults.h"
@@ -163,6 +164,7 @@ struct PlantedFaultCase {
   bool readmeMissing;
   std::vector<int> answers;
   std::vector<std::string> boxEnds;  // how each box's text ends, in order
+  bool unattended = false;
 };
 
 class PlantedFaultTest : public RunInstallationTest,
@@ -178,7 +180,9 @@ TEST_P(PlantedFaultTest, ShowsTheReasonThatStoppedTheStep) {
   }
   MessageBoxScript script(std::vector<Answer>(c.answers.begin(), c.answers.end()));
   PlantedFaults planted(c.faults);
+  AnswerUnattended(c.unattended);
   EXPECT_EQ(Run() != FALSE, c.boxEnds.empty());
+  AnswerUnattended(FALSE);
   std::vector<std::string> shown;
   for (const ShownBox& box : script.shown()) {
     shown.push_back(box.text.substr(box.text.find_last_of('\n') + 1));
@@ -218,7 +222,15 @@ INSTANTIATE_TEST_SUITE_P(
                          false,
                          true,
                          {IDRETRY, IDNO},
-                         {"File not found.", "File does not exists. Continue?"}}),
+                         {"File not found.", "File does not exists. Continue?"}},
+        // Another run put the file there after the probe: the command is the consent.
+        PlantedFaultCase{"UnattendedReplacesAFileThatAppears",
+                         {{"MoveFileExA", "Docs\\Tavrick\\Readme.txt", 0, 1, false, "appeared"}},
+                         false,
+                         false,
+                         {},
+                         {},
+                         true}),
     [](const testing::TestParamInfo<PlantedFaultCase>& info) {
       return std::string(info.param.name);
     });

@@ -240,6 +240,7 @@ struct CompletionCase {
   const char* installedDll;
   bool advice;
   bool note;
+  bool unusable = false;  // %NSISDIR% names no folder: makensis cannot use it
 };
 
 class CompletionTest : public SetupDialogTest,
@@ -250,6 +251,7 @@ TEST_P(CompletionTest, InstallClosesTheDialogBeforeItReportsCompletion) {
   if (c.pluginFolder != nullptr) {
     MakeFolder(nsis / "Plugins" / c.pluginFolder);
   }
+  MakeFolder(scratch / "other");  // another NSIS, which makensis would read
   std::unique_ptr<Variable> variable;
   if (c.nsisDir != nullptr) {
     variable = std::make_unique<Variable>("NSISDIR", *c.nsisDir ? scratch / c.nsisDir : "");
@@ -265,12 +267,14 @@ TEST_P(CompletionTest, InstallClosesTheDialogBeforeItReportsCompletion) {
   EXPECT_EQ(box.flags, UINT{MB_ICONINFORMATION});
   EXPECT_EQ(box.owner, nullptr);
   EXPECT_EQ(box.text.rfind("Installation complite", 0), 0u);
-  EXPECT_EQ(box.text == "Installation complite", !c.advice && !c.note) << box.text;
+  EXPECT_EQ(box.text == "Installation complite", !c.advice && !c.note && !c.unusable) << box.text;
   EXPECT_EQ(box.text.find("\n\nTavrick is an ANSI plug-in: a script that uses it needs the line "
                           "\"Target x86-ansi\"") != std::string::npos,
             c.advice)
       << box.text;
   EXPECT_EQ(box.text.find("from " + scratch / "other" + ", not from") != std::string::npos, c.note)
+      << box.text;
+  EXPECT_EQ(box.text.find("which makensis cannot use") != std::string::npos, c.unusable)
       << box.text;
   EXPECT_TRUE(dialogGone);
   EXPECT_TRUE(QuitPosted());
@@ -290,7 +294,9 @@ INSTANTIATE_TEST_SUITE_P(
         CompletionCase{"NsisDirInOtherCase", nullptr, "nsis", "Plugins\\Tavrick.dll", false, false},
         CompletionCase{"NsisDirEmpty", nullptr, "", "Plugins\\Tavrick.dll", false, false},
         CompletionCase{"NsisDirWithTrailingBackslash", nullptr, "NSIS\\", "Plugins\\Tavrick.dll",
-                       false, false}),
+                       false, false},
+        CompletionCase{"NsisDirNamesMakensis", nullptr, "NSIS\\makensis.exe",
+                       "Plugins\\Tavrick.dll", false, false, true}),
     [](const testing::TestParamInfo<CompletionCase>& info) {
       return std::string(info.param.name);
     });

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/common.h"
+#include "shell/unattended.h"
 #include "support/nsis_key.h"
 #include "support/scratch.h"
 #include "support/setup_process.h"
@@ -35,6 +36,7 @@ struct RunCase {
   std::vector<Prompt> prompts;  // in order
   std::vector<std::string> targetsAfter;
   std::vector<int> missing = {};  // the package files left out, by install order
+  int exitCode = 0;
 };
 
 const std::vector<std::string> kNew(std::begin(kPackageContents), std::end(kPackageContents));
@@ -76,7 +78,7 @@ class SetupProgramTest : public testing::TestWithParam<RunCase> {
       EXPECT_EQ(text.substr(text.size() - std::min(text.size(), prompt.textEnd.size())),
                 prompt.textEnd);
     }
-    EXPECT_EQ(setup.WaitForExit(), 0);
+    EXPECT_EQ(setup.WaitForExit(), c.exitCode);
 
     EXPECT_EQ(InstalledContents(nsis), c.targetsAfter);
   }
@@ -124,8 +126,10 @@ INSTANTIATE_TEST_SUITE_P(
                  kReplaceYes,
                  {"File already exists. Replace it?", IDCANCEL},
                  {"Installation aborted", IDOK}},
-                {kNew[0], kNew[1], "old", "old"}},
-        RunCase{"Cancelled", "", false, IDCANCEL, {}, kUntouched},
+                {kNew[0], kNew[1], "old", "old"},
+                {},
+                2},
+        RunCase{"Cancelled", "", false, IDCANCEL, {}, kUntouched, {}, 1},
         RunCase{"WithoutTheExample",
                 "",
                 false,
@@ -140,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
                 0,
                 {{"A network drive is not visible to a setup that runs as administrator.", IDOK}},
                 kUntouched,
-                {1, 2, 3}},
+                {1, 2, 3},
+                2},
         // Started from inside a zip, or from a drive it cannot see as administrator.
         RunCase{"WithoutThePackage",
                 "",
@@ -148,7 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
                 0,
                 {{"A network drive is not visible to a setup that runs as administrator.", IDOK}},
                 kUntouched,
-                {0, 1, 2, 3}}),
+                {0, 1, 2, 3},
+                2}),
     [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
@@ -167,9 +173,21 @@ struct UnattendedCase {
   std::vector<std::string> targetsAfter;
   const char* done;              // what each line on the output says of a file
   int doneCount;                 // how many files it names, in install order
-  const char* reason = nullptr;  // on failure: a line on standard error
+  const char* reason = nullptr;  // on failure: a line on standard error ("@": scratch)
   const char* advice = nullptr;  // on success: how the line before the last begins
+  bool scanner = false;          // something holds the first temporary file in Include until then
 };
+
+// text in the OEM code page, which callers decode the output with, as ANSI.
+std::string FromOem(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_OEMCP, 0, text.data(), static_cast<int>(text.size()),
+                                  wide.data(), static_cast<int>(wide.size())));
+  std::string ansi(wide.size() * 2, '\0');
+  ansi.resize(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                  ansi.data(), static_cast<int>(ansi.size()), nullptr, nullptr));
+  return ansi;
+}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -202,6 +220,8 @@ TEST_P(UnattendedTest, ExitsWithItsResultAndSaysWhatItDid) {
   LayOutNsis(nsis);
   MakeFolder(scratch / "plain");
   HANDLE held = c.prepare(setupDir, nsis);
+  TempFileHolder scanner(c.scanner ? nsis / "Include" : scratch / "none");
+  std::string reason = InScratch(c.reason ? c.reason : "", scratch);
   std::string exe = setupDir / "TavrickSetup.exe";
   ASSERT_TRUE(
       CopyFileA((TestProgramFolder() / "..\\TavrickSetup.exe").c_str(), exe.c_str(), FALSE));
@@ -215,6 +235,13 @@ TEST_P(UnattendedTest, ExitsWithItsResultAndSaysWhatItDid) {
   }
   {
     SetupProcess setup(Widen(exe), arguments, scratch.path(), files[0], files[1]);
+    // The scanner lets go once the copy has failed, before the run ends.
+    for (DWORD start = GetTickCount();
+         c.scanner && GetTickCount() - start < 15000 &&
+         ReadFile(scratch / "err.txt").find(reason) == std::string::npos;) {
+      Sleep(5);
+    }
+    scanner.Release();
     EXPECT_EQ(setup.WaitForExit(), static_cast<int>(c.exitCode));
   }
   CloseHandle(files[0]);
@@ -236,17 +263,17 @@ TEST_P(UnattendedTest, ExitsWithItsResultAndSaysWhatItDid) {
   if (c.reason == nullptr) {
     out.push_back("Installation complite");
   }
-  std::vector<std::string> lines = Lines(ReadFile(scratch / "out.txt"));
+  std::vector<std::string> lines = Lines(FromOem(ReadFile(scratch / "out.txt")));
   if (c.advice != nullptr && lines.size() == out.size()) {
     lines[c.doneCount].resize(std::strlen(c.advice));
   }
   EXPECT_EQ(lines, out);
-  std::vector<std::string> err = Lines(ReadFile(scratch / "err.txt"));
+  std::vector<std::string> err = Lines(FromOem(ReadFile(scratch / "err.txt")));
   if (c.reason == nullptr) {
     EXPECT_TRUE(err.empty()) << err[0];
   } else {
     ASSERT_FALSE(err.empty());
-    EXPECT_NE(std::find(err.begin(), err.end(), c.reason), err.end())
+    EXPECT_NE(std::find(err.begin(), err.end(), reason), err.end())
         << ReadFile(scratch / "err.txt");
     EXPECT_EQ(err.back(), "Installation aborted");
   }
@@ -267,6 +294,13 @@ INSTANTIATE_TEST_SUITE_P(
                        0, kNew, "replaced", 4},
         UnattendedCase{"FolderWithSpaces", "extra /S /D=@\\NSIS with spaces", "NSIS with spaces",
                        NoChange, 0, kNew, "installed", 4},
+        // The lines are in the OEM code page, as a console or PowerShell decodes them.
+        UnattendedCase{"NonAsciiFolder", "/S /D=@\\NSIS-caf\xe9", "NSIS-caf\xe9", NoChange, 0, kNew,
+                       "installed", 4},
+        UnattendedCase{"NoNsisAnywhere", "/S", "elsewhere", NoChange, 2, kUntouched, "", 0,
+                       "No folder that holds makensis.exe was found: name it with /D=."},
+        UnattendedCase{"EmptyD", "/S /D=", "NSIS", NoChange, 2, kUntouched, "", 0,
+                       "/D= names no folder."},
         // makensis would read another folder: the completion's note goes to the output.
         UnattendedCase{"NsisDirElsewhere", "/S", "NSIS",
                        [](const std::string& setupDir, const std::string&) {
@@ -281,7 +315,8 @@ INSTANTIATE_TEST_SUITE_P(
                          DeleteFileA((setupDir / kPackageFiles[3]).c_str());
                          return INVALID_HANDLE_VALUE;
                        },
-                       2, kUntouched, "", 0, "File does not exists. Continue?"},
+                       2, kUntouched, "", 0,
+                       "@\\package\\Plugin\\Tavrick.dll: missing from the package"},
         UnattendedCase{"PackageOutOfReach", "/S", "NSIS",
                        [](const std::string& setupDir, const std::string&) {
                          for (const char* file : kPackageFiles) {
@@ -303,10 +338,41 @@ INSTANTIATE_TEST_SUITE_P(
                        {kNew[0], kNew[1], "old", "old"},
                        "replaced",
                        2,
-                       "Sharing violation."}),
+                       "@\\NSIS\\Include\\Tavrick.nsh: Sharing violation.",
+                       nullptr,
+                       true}),
     [](const testing::TestParamInfo<UnattendedCase>& info) {
       return std::string(info.param.name);
     });
+
+// The command line as NSIS installers read it.
+struct CommandLineCase {
+  const wchar_t* line;
+  BOOL unattended;
+  const char* folder;   // nullptr: no /D=
+  const char* problem;  // nullptr: the folder can be used
+};
+
+class CommandLineTest : public testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(CommandLineTest, ReadsWhatNsisInstallersRead) {
+  const CommandLineCase& c = GetParam();
+  char folder[kPathSize];
+  Arguments arguments = ReadArguments(c.line, folder);
+  EXPECT_EQ(arguments.unattended, c.unattended);
+  EXPECT_STREQ(arguments.folder, c.folder);
+  EXPECT_STREQ(arguments.problem, c.problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CommandLineTest,
+    testing::Values(CommandLineCase{L"\"C:\\A B\\TavrickSetup.exe\"/S", TRUE, nullptr, nullptr},
+                    CommandLineCase{L"\"C:\\A B\\TavrickSetup.exe\" /S", TRUE, nullptr, nullptr},
+                    CommandLineCase{L"TavrickSetup.exe \"/S\"", FALSE, nullptr, nullptr},
+                    CommandLineCase{L"x /S /D=C:\\NSIS \t\\ \\", TRUE, "C:\\NSIS", nullptr},
+                    CommandLineCase{L"x /D=C:\\\\ ", FALSE, "C:\\", nullptr},
+                    CommandLineCase{L"x /S /D=\"C:\\NSIS\"", TRUE, "\"C:\\NSIS\"",
+                                    "/D= takes the folder without quotes."}));
 
 }  // namespace
 
@@ -396,7 +462,7 @@ TEST_F(SetupProgramEdgeTest, WhenTheDialogCannotBeCreatedTheProgramEndsAtOnce) {
 
   SetupProcess setup(exe, "", scratch.path());
   ASSERT_TRUE(setup.started());
-  EXPECT_EQ(setup.WaitForExit(), 0);
+  EXPECT_EQ(setup.WaitForExit(), 2);
 }
 
 }  // namespace

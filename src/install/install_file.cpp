@@ -180,7 +180,10 @@ DWORD Place(const char* source, const char* target, const char* targetDir, const
   if (error == ERROR_SUCCESS && replace) {
     error = AllowReplacing(target);
   }
-  return error == ERROR_SUCCESS ? CopyWhole(source, target, targetDir, replace) : error;
+  // An unattended run's consent covers a file that another run put there
+  // after the probe.
+  return error == ERROR_SUCCESS ? CopyWhole(source, target, targetDir, replace || IsUnattended())
+                                : error;
 }
 
 }  // namespace

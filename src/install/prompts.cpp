@@ -15,6 +15,34 @@ BOOL IsTrailingSpace(char c) {
 
 BOOL g_unattended;
 
+// Writes length bytes of text and a line end to caller, in the OEM code page.
+// A line that cannot be converted goes as it is: one too long for the frame,
+// which stays within one page of stack (none of the program's lines is).
+void WriteLine(HANDLE caller, const char* text, int length) {
+  WCHAR wide[kMessageSize];
+  char oem[kMessageSize + kMessageSize / 2];
+  int count = MultiByteToWideChar(CP_ACP, 0, text, length, wide, kMessageSize);
+  // A UTF-8 OEM code page refuses the flag; the ANSI one is UTF-8 too then.
+  count = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, count, oem, sizeof oem, nullptr,
+                              nullptr);
+  DWORD written;
+  if (count > 0 || length == 0) {
+    WriteFile(caller, oem, static_cast<DWORD>(count), &written, nullptr);
+  } else {
+    WriteFile(caller, text, static_cast<DWORD>(length), &written, nullptr);
+  }
+  WriteFile(caller, "\r\n", 2, &written, nullptr);
+}
+
+// In an unattended run, writes "path: what" to the given standard handle.
+void TellAboutPath(DWORD stream, const char* path, const char* what) {
+  if (g_unattended) {
+    char line[kMessageSize];
+    wsprintfA(line, "%s: %s", path, what);
+    TellCaller(stream, line);
+  }
+}
+
 int ShowMessage(HWND owner, const char* format, const char* first, const char* second,
                 const char* third, UINT flags) {
   char message[kMessageSize];
@@ -32,8 +60,12 @@ int ShowMessage(HWND owner, const char* format, const char* first, const char* s
 
 }  // namespace
 
-void AnswerUnattended() {
-  g_unattended = TRUE;
+void AnswerUnattended(BOOL unattended) {
+  g_unattended = unattended;
+}
+
+BOOL IsUnattended() {
+  return g_unattended;
 }
 
 void TellCaller(DWORD stream, const char* text) {
@@ -41,14 +73,12 @@ void TellCaller(DWORD stream, const char* text) {
   if (caller == nullptr || caller == INVALID_HANDLE_VALUE) {
     return;
   }
-  DWORD written;
   for (const char* line = text;; ++line) {
     const char* end = line;
     while (*end != '\0' && *end != '\n') {
       ++end;
     }
-    WriteFile(caller, line, static_cast<DWORD>(end - line), &written, nullptr);
-    WriteFile(caller, "\r\n", 2, &written, nullptr);
+    WriteLine(caller, line, static_cast<int>(end - line));
     if (*end == '\0') {
       return;
     }
@@ -57,11 +87,7 @@ void TellCaller(DWORD stream, const char* text) {
 }
 
 void TellDone(const char* target, const char* what) {
-  if (g_unattended) {
-    char line[kMessageSize];
-    wsprintfA(line, "%s: %s", target, what);
-    TellCaller(STD_OUTPUT_HANDLE, line);
-  }
+  TellAboutPath(STD_OUTPUT_HANDLE, target, what);
 }
 
 void ShowProblem(const char* text) {
@@ -69,6 +95,10 @@ void ShowProblem(const char* text) {
 }
 
 BOOL AskToSkipMissing(HWND owner, const char* source) {
+  if (g_unattended) {  // nobody is there to answer
+    TellAboutPath(STD_ERROR_HANDLE, source, "missing from the package");
+    return FALSE;
+  }
   return AskAboutPath(owner, source, "File does not exists. Continue?",
                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDNO;
 }
@@ -80,6 +110,10 @@ int AskAboutPath(HWND owner, const char* path, const char* text, UINT flags) {
 int AskAfterFailedCopy(HWND owner, const char* source, const char* target, DWORD error) {
   char reason[kReasonSize];
   DescribeError(error, reason, kReasonSize);
+  if (g_unattended) {  // one line a log search for the file finds whole
+    TellAboutPath(STD_ERROR_HANDLE, target, reason);
+    return IDCANCEL;
+  }
   return ShowMessage(owner, "From: %s\nTo: %s\n\nFile could not be copied.\n%s", source, target,
                      reason, MB_RETRYCANCEL | MB_ICONERROR);
 }

@@ -7,15 +7,21 @@
 // Room for a system error description, cut to fit.
 constexpr int kReasonSize = 256;
 
-// From now on no box is shown: a question whether to replace a file is
-// answered Yes (the command line is the consent), every other question No or
-// Cancel, and each text goes to the standard error that the caller handed the
-// process, if any.
-void AnswerUnattended();
+// With unattended set, from now on no box is shown: a question whether to
+// replace a file is answered Yes (the command line is the consent), every
+// other question No or Cancel, and each text goes to the standard error that
+// the caller handed the process, if any.
+void AnswerUnattended(BOOL unattended);
+
+// TRUE in an unattended run, whose command line consents to replacing any
+// file, also one that appears while it is being installed.
+BOOL IsUnattended();
 
 // Writes text, and a line end after it and after each of its line feeds, to
 // the given standard handle (STD_OUTPUT_HANDLE or STD_ERROR_HANDLE) where the
-// caller handed the process one; a window program has none of its own.
+// caller handed the process one; a window program has none of its own. The
+// lines are in the OEM code page, which consoles and PowerShell decode a
+// program's output with; a character that page lacks becomes '?'.
 void TellCaller(DWORD stream, const char* text);
 
 // In an unattended run, writes "target: what" to the standard output.
@@ -25,11 +31,12 @@ void TellDone(const char* target, const char* what);
 int AskAboutPath(HWND owner, const char* path, const char* text, UINT flags);
 
 // Asks whether to go on without the package file source, which is missing;
-// TRUE to go on.
+// TRUE to go on. An unattended run says that it is missing, and stops.
 BOOL AskToSkipMissing(HWND owner, const char* source);
 
 // Tells the user that copying source to target failed with error and offers
-// Retry or Cancel; returns the button chosen.
+// Retry or Cancel; returns the button chosen. An unattended run writes
+// "target: reason" to the standard error, and cancels.
 int AskAfterFailedCopy(HWND owner, const char* source, const char* target, DWORD error);
 
 // Shows text with the error icon and no owner.

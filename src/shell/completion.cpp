@@ -16,6 +16,11 @@ constexpr char kOtherNsisDir[] =
     "\n\nNSISDIR is set: makensis reads its plug-ins and headers from %s, not from the folder "
     "Tavrick was installed into. Install there too, or clear NSISDIR.";
 
+// cmd's set NSISDIR="..." keeps the quotes, and makensis cannot start then.
+constexpr char kUnusableNsisDir[] =
+    "\n\nNSISDIR is set to %s, which makensis cannot use: set it to the NSIS folder, without "
+    "quotes.";
+
 static_assert(sizeof kCompleted + sizeof kAnsiAdvice + sizeof kOtherNsisDir + kPathSize <
                   kCompletionSize,
               "the whole text must fit");
@@ -36,9 +41,11 @@ void DescribeCompletion(const char* nsisDir, char* text) {
     AppendText(text, kCompletionSize, kAnsiAdvice);
   }
   char variable[kPathSize];
-  if (ReadNsisDirVariable(variable) && !SameFolder(variable, nsisDir)) {
-    char note[kCompletionSize];
-    wsprintfA(note, kOtherNsisDir, variable);
-    AppendText(text, kCompletionSize, note);
+  if (!ReadNsisDirVariable(variable) || SameFolder(variable, nsisDir)) {
+    return;
   }
+  // A value in quotes, or one that names makensis.exe, names no folder.
+  char note[kCompletionSize];
+  wsprintfA(note, FolderExists(variable) ? kOtherNsisDir : kUnusableNsisDir, variable);
+  AppendText(text, kCompletionSize, note);
 }

@@ -12,5 +12,6 @@ constexpr int kCompletionSize = 1024;
 // Puts into text (kCompletionSize bytes) "Installation complite" and, each
 // after a blank line: for an NSIS 3 folder, the line that a script using the
 // ANSI plug-in needs; when %NSISDIR% names a folder other than nsisDir, that
-// every makensis reads its plug-ins and headers from there.
+// every makensis reads its plug-ins and headers from there, and when it names
+// no folder at all, that makensis cannot use it.
 void DescribeCompletion(const char* nsisDir, char* text);

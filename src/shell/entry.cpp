@@ -9,34 +9,34 @@ extern "C" void SetupEntry() {
   HardenProcess();
   g_hInstance = GetModuleHandleA(nullptr);
   char folder[kPathSize];
-  const char* nsisDir;
-  BOOL unattended = ReadArguments(GetCommandLineW(), folder, &nsisDir);
-  if (unattended) {
-    AnswerUnattended();
+  Arguments arguments = ReadArguments(GetCommandLineW(), folder);
+  if (arguments.unattended) {
+    AnswerUnattended(TRUE);
   }
   WCHAR modulePath[kPathSize];
   BOOL ready = UseSetupDir(modulePath, GetModuleFileNameW(nullptr, modulePath, kPathSize));
-  if (unattended) {
-    ExitProcess(RunUnattended(ready, nsisDir));
+  if (arguments.unattended) {
+    ExitProcess(RunUnattended(ready, arguments));
   }
   if (!ready) {
-    ExitProcess(0);
+    ExitProcess(kExitFailed);
   }
 
   // The dialog shows /D='s folder, when there is one, in place of the one it finds.
   HWND dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDlgProc,
-                                   reinterpret_cast<LPARAM>(nsisDir));
+                                   reinterpret_cast<LPARAM>(arguments.folder));
   if (dialog == nullptr) {
-    ExitProcess(0);  // no window could ever post the quit message
+    ExitProcess(kExitFailed);  // no window could ever post the quit message
   }
   ShowWindow(dialog, SW_SHOW);
 
   MSG msg;
+  msg.wParam = kExitFailed;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (!IsDialogMessageA(dialog, &msg)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
   }
-  ExitProcess(0);
+  ExitProcess(static_cast<UINT>(msg.wParam));  // the dialog's result
 }

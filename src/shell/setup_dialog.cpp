@@ -1,6 +1,7 @@
 #include "install/install.h"
 #include "res/resource.h"
 #include "shell/completion.h"
+#include "shell/exit_codes.h"
 #include "shell/folder_browser.h"
 #include "shell/nsis_registry.h"
 #include "shell/setup_dialog.h"
@@ -37,9 +38,9 @@ void CheckNsisDir() {
   EnableWindow(g_hwndInstall, IsNsisDir(buffer));
 }
 
-void EndSetup(HWND hwnd) {
+void Cancel(HWND hwnd) {
   DestroyWindow(hwnd);
-  PostQuitMessage(0);
+  PostQuitMessage(kExitCancelled);
 }
 
 void Install(HWND hwnd) {
@@ -57,7 +58,7 @@ void Install(HWND hwnd) {
     MessageBoxA(nullptr, text, SETUP_TITLE, MB_ICONINFORMATION);
   }
   DeleteLeftovers();
-  PostQuitMessage(0);
+  PostQuitMessage(completed ? kExitSucceeded : kExitFailed);
 }
 
 }  // namespace
@@ -77,7 +78,7 @@ INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam
       Install(hwnd);
       return TRUE;
     case IDCANCEL:
-      EndSetup(hwnd);
+      Cancel(hwnd);
       return TRUE;
     case IDC_BROWSE:
       BrowseForNsisDir(hwnd);

@@ -8,6 +8,12 @@
 
 namespace {
 
+constexpr char kNoNsisFound[] = "No folder that holds makensis.exe was found: name it with /D=.";
+constexpr char kEmptyFolder[] = "/D= names no folder.";
+constexpr char kUnusableFolder[] =
+    "/D= names a folder that is too long or holds characters this system cannot use.";
+constexpr char kQuotedFolder[] = "/D= takes the folder without quotes.";
+
 BOOL IsBlank(WCHAR c) {
   return c == L' ' || c == L'\t';
 }
@@ -21,38 +27,88 @@ const WCHAR* SkipArgument(const WCHAR* at) {
   return at;
 }
 
+// The end of the program's name, which begins the line: a quoted one ends at
+// its closing quote, whatever follows it.
+const WCHAR* SkipProgramName(const WCHAR* at) {
+  if (*at != L'"') {
+    return SkipArgument(at);
+  }
+  do {
+    ++at;
+  } while (*at != L'\0' && *at != L'"');
+  return *at == L'\0' ? at : at + 1;
+}
+
+// Puts /D='s text into folder without its trailing blanks and backslashes, as
+// NSIS does, and returns why that folder cannot be used, or nullptr.
+const char* TakeFolder(const WCHAR* text, char* folder) {
+  int end = 0;
+  while (text[end] != L'\0') {
+    ++end;
+  }
+  while (end > 0 && (IsBlank(text[end - 1]) || text[end - 1] == L'\\')) {
+    --end;
+  }
+  if (end == 2 && text[1] == L':' && text[2] == L'\\') {
+    ++end;  // a drive's root keeps its backslash
+  }
+  WCHAR wide[kPathSize];
+  folder[0] = '\0';
+  BOOL held = end < kPathSize;
+  if (held) {
+    for (int i = 0; i < end; ++i) {
+      wide[i] = text[i];
+    }
+    wide[end] = L'\0';
+    held = AnsiPathFromWide(wide, folder);
+  }
+  if (text[0] == L'"') {
+    return kQuotedFolder;
+  }
+  if (end == 0) {
+    return kEmptyFolder;
+  }
+  return held ? nullptr : kUnusableFolder;
+}
+
 }  // namespace
 
-BOOL ReadArguments(const WCHAR* commandLine, char* folder, const char** given) {
-  *given = nullptr;
-  BOOL unattended = FALSE;
-  for (const WCHAR* at = SkipArgument(commandLine);;) {  // the program's own name first
+Arguments ReadArguments(const WCHAR* commandLine, char* folder) {
+  Arguments arguments = {FALSE, nullptr, nullptr};
+  for (const WCHAR* at = SkipProgramName(commandLine);;) {
     while (IsBlank(*at)) {
       ++at;
     }
     if (at[0] == L'/' && at[1] == L'D' && at[2] == L'=') {
-      AnsiPathFromWide(at + 3, folder);
-      *given = folder;
-      return unattended;
+      arguments.folder = folder;
+      arguments.problem = TakeFolder(at + 3, folder);
+      return arguments;
     }
     const WCHAR* end = SkipArgument(at);
     if (end == at) {
-      return unattended;
+      return arguments;
     }
-    unattended |= end - at == 2 && at[0] == L'/' && at[1] == L'S';
+    arguments.unattended |= end - at == 2 && at[0] == L'/' && at[1] == L'S';
     at = end;
   }
 }
 
-UINT RunUnattended(BOOL ready, const char* nsisDir) {
+UINT RunUnattended(BOOL ready, const Arguments& arguments) {
   char found[kPathSize];
+  const char* nsisDir = arguments.folder;
+  const char* problem = arguments.problem;
   if (nsisDir == nullptr) {
     FindNsisDir(found);
     nsisDir = found;
+    if (!IsNsisDir(found)) {
+      problem = kNoNsisFound;
+    }
   }
   BOOL completed = FALSE;
   if (!ready) {
     // the setup directory has told its problem
+  } else if (problem != nullptr) {
+    TellCaller(STD_ERROR_HANDLE, problem);
   } else if (!IsNsisDir(nsisDir)) {
     AskAboutPath(nullptr, nsisDir, "This folder holds no makensis.exe.", MB_ICONERROR);
   } else {

@@ -2,22 +2,27 @@
 #pragma once
 
 #include "common/common.h"
+#include "shell/exit_codes.h"
 
-// Exit codes, as NSIS installers give them.
-constexpr UINT kExitSucceeded = 0;
-constexpr UINT kExitFailed = 2;
+// What the command line asks for.
+struct Arguments {
+  BOOL unattended;      // /S
+  const char* folder;   // /D='s folder, or nullptr without /D=
+  const char* problem;  // why /D='s folder cannot be used, or nullptr
+};
 
-// Reads the command line as NSIS installers do: /S, a whole argument, asks
-// for an unattended run, and /D=, the last argument, names the NSIS folder up
-// to the line's end, spaces and all, without quotes. Puts that folder into
-// folder (kPathSize bytes), empty when it cannot be held exactly, and points
-// *given at it; *given is nullptr without /D=. TRUE for an unattended run.
-BOOL ReadArguments(const WCHAR* commandLine, char* folder, const char** given);
+// Reads the command line as NSIS installers do. A quoted program name ends at
+// its closing quote. /S, a whole argument, asks for an unattended run; /D=,
+// the last argument, names the NSIS folder up to the line's end, spaces and
+// all, without quotes, and loses trailing blanks and backslashes (a drive's
+// root keeps its own). The folder goes into folder (kPathSize bytes), empty
+// when it cannot be held exactly.
+Arguments ReadArguments(const WCHAR* commandLine, char* folder);
 
 // Installs the package from g_szSetupDir, when ready says that UseSetupDir
-// found it, into nsisDir, or into the folder the dialog would have found when
-// that is nullptr, with no window and no box:
-// every file is replaced, and only a whole package goes into a folder that
-// holds makensis.exe. Writes a line for each file and a last one with the
-// result to the caller's standard handles, and returns the exit code.
-UINT RunUnattended(BOOL ready, const char* nsisDir);
+// found it, into the folder that arguments name, or into the one the dialog
+// would have found, with no window and no box: every file is replaced, and
+// only a whole package goes into a folder that holds makensis.exe. Writes a
+// line for each file and a last one with the result to the caller's standard
+// handles, and returns the exit code.
+UINT RunUnattended(BOOL ready, const Arguments& arguments);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "support/scratch.h"
+
 namespace {
 
 std::vector<Fault> g_faults;
@@ -27,8 +29,8 @@ void** ImportSlot(const char* name) {
   return nullptr;
 }
 
-// Sets the planted error and returns true when a fault is due for call on path.
-bool Due(const char* call, const char* path, bool found) {
+// Sets the planted error and returns the fault when one is due for call on path.
+const Fault* Due(const char* call, const char* path, bool found) {
   size_t length = std::strlen(path);
   for (Fault& fault : g_faults) {
     size_t end = std::strlen(fault.pathEnd);
@@ -36,15 +38,16 @@ bool Due(const char* call, const char* path, bool found) {
         lstrcmpiA(path + length - end, fault.pathEnd) == 0 && !(fault.whereAbsent && found)) {
       fault.times -= fault.times > 0;
       SetLastError(fault.error);
-      return true;
+      return &fault;
     }
   }
-  return false;
+  return nullptr;
 }
 
 decltype(&FindFirstFileA) g_findFirstFile;
 decltype(&GetFileAttributesA) g_getFileAttributes;
 decltype(&CreateDirectoryA) g_createDirectory;
+decltype(&MoveFileExA) g_moveFileEx;
 
 HANDLE WINAPI PlantedFindFirstFile(LPCSTR path, LPWIN32_FIND_DATAA found) {
   HANDLE search = g_findFirstFile(path, found);
@@ -68,6 +71,17 @@ BOOL WINAPI PlantedCreateDirectory(LPCSTR path, LPSECURITY_ATTRIBUTES security) 
   return !Due("CreateDirectoryA", path, false) && g_createDirectory(path, security);
 }
 
+BOOL WINAPI PlantedMoveFileEx(LPCSTR from, LPCSTR to, DWORD flags) {
+  const Fault* fault = to != nullptr ? Due("MoveFileExA", to, false) : nullptr;
+  if (fault != nullptr && fault->appears == nullptr) {
+    return FALSE;
+  }
+  if (fault != nullptr) {
+    WriteFile(to, fault->appears);
+  }
+  return g_moveFileEx(from, to, flags);
+}
+
 struct Plant {
   const char* name;
   void* replacement;
@@ -81,6 +95,8 @@ const Plant kPlants[] = {
      reinterpret_cast<void**>(&g_getFileAttributes)},
     {"CreateDirectoryA", reinterpret_cast<void*>(PlantedCreateDirectory),
      reinterpret_cast<void**>(&g_createDirectory)},
+    {"MoveFileExA", reinterpret_cast<void*>(PlantedMoveFileEx),
+     reinterpret_cast<void**>(&g_moveFileEx)},
 };
 
 void Swap(void** slot, void* value) {

@@ -8,11 +8,14 @@
 #include <vector>
 
 struct Fault {
-  const char* call;          // FindFirstFileA, GetFileAttributesA or CreateDirectoryA
+  const char* call;          // FindFirstFileA, GetFileAttributesA, CreateDirectoryA or MoveFileExA
   const char* pathEnd;       // the call fails for a path that ends so ("" for any)
   DWORD error;               // with this error
   int times = -1;            // this often; -1 for ever
   bool whereAbsent = false;  // only where the real call finds nothing
+  // MoveFileExA only: instead of failing, a file with this text appears at
+  // the target just before the real move, as another run would put it there.
+  const char* appears = nullptr;
 };
 
 class PlantedFaults {
