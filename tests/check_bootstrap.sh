@@ -24,7 +24,8 @@ chmod +x "$work/bin/apt-get"
 codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
 # update fails | install fails | exit | installs made | the last install | output holds
 rows=(
-  "1|0|0|1|no-such-package|"
+  "0|0|0|1|no-such-package|"
+  "1|1|1|1|no-such-package|apt-get install failed"
   "99|1|0|2|-t $codename no-such-package|"
   "99|2|1|2|-t $codename no-such-package|apt-get install failed"
 )

@@ -372,7 +372,10 @@ INSTANTIATE_TEST_SUITE_P(
                     CommandLineCase{L"x /S /D=C:\\NSIS \t\\ \\", TRUE, "C:\\NSIS", nullptr},
                     CommandLineCase{L"x /D=C:\\\\ ", FALSE, "C:\\", nullptr},
                     CommandLineCase{L"x /S /D=\"C:\\NSIS\"", TRUE, "\"C:\\NSIS\"",
-                                    "/D= takes the folder without quotes."}));
+                                    "/D= takes the folder without quotes."},
+                    CommandLineCase{L"x /S /D=C:\\\u4e2d", TRUE, "",
+                                    "/D= names a folder that is too long or holds characters "
+                                    "this system cannot use."}));
 
 }  // namespace
 
