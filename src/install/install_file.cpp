@@ -1,16 +1,8 @@
 #include "install/install.h"
+#include "install/leftovers.h"
 #include "install/prompts.h"
 
 namespace {
-
-// A file that was just written may be held for a moment by a virus scanner,
-// an indexer or a sync client.
-constexpr int kQuietAttempts = 5;
-constexpr DWORD kQuietPauseMs = 100;
-
-// Temporary files that a holder kept from being deleted, to be deleted again.
-constexpr int kLeftoverSlots = 8;
-char g_leftovers[kLeftoverSlots][kPathSize];
 
 // Makes each missing level of targetDir below targetRoot, which must exist. A
 // level that another process made first, or that was there all along, counts
@@ -106,53 +98,6 @@ DWORD ReasonForTarget(const char* target, DWORD error) {
   return error;
 }
 
-// Only on a local drive can the system delete a file at restart.
-void DeleteAtRestart(const char* path) {
-  char root[kPathSize];
-  if (GetVolumePathNameA(path, root, kPathSize)) {
-    UINT type = GetDriveTypeA(root);
-    if (type == DRIVE_FIXED || type == DRIVE_REMOVABLE) {
-      MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    }
-  }
-}
-
-// TRUE when path is gone; a read-only copy is made deletable first.
-BOOL DeleteTemp(const char* path) {
-  SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-  return DeleteFileA(path) || IsAbsent(GetLastError());
-}
-
-void Discard(const char* temp) {
-  if (DeleteTemp(temp)) {
-    return;
-  }
-  for (char* slot : g_leftovers) {
-    if (slot[0] == '\0') {
-      CopyText(slot, kPathSize, temp);
-      return;
-    }
-  }
-  DeleteAtRestart(temp);  // every slot is taken
-}
-
-// Deletes each remembered temporary file that can be deleted now; on the last
-// pass, one that cannot is left to the system's restart. TRUE when none remains.
-BOOL DeleteRemembered(BOOL last) {
-  BOOL none = TRUE;
-  for (char* slot : g_leftovers) {
-    if (slot[0] != '\0' && !DeleteTemp(slot)) {
-      if (!last) {
-        none = FALSE;
-        continue;
-      }
-      DeleteAtRestart(slot);  // the last resort
-    }
-    slot[0] = '\0';
-  }
-  return none;
-}
-
 // Puts a whole copy of source at target, through a temporary file in
 // targetDir, so that a copy that fails half-way leaves whatever was at target
 // as it was. Returns 0, or the system's error for the step that failed.
@@ -187,13 +132,6 @@ DWORD Place(const char* source, const char* target, const char* targetDir, const
 }
 
 }  // namespace
-
-void DeleteLeftovers() {
-  for (int attempt = 1; attempt < kQuietAttempts && !DeleteRemembered(FALSE); ++attempt) {
-    Sleep(kQuietPauseMs);
-  }
-  DeleteRemembered(TRUE);
-}
 
 BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const char* targetDir,
                  const char* targetRoot) {
