@@ -59,7 +59,7 @@ check "English (United States) resources" \
   test "$(grep '^LANGUAGE' <<<"$resources" | sort -u)" = "LANGUAGE 9, 1"
 check "one manifest, no default one beside it" \
   test "$(grep -c ' 24 /\* RT_MANIFEST' <<<"$resources")" -eq 1
-check "manifest asks for administrators" grep -q 'level="requireAdministrator"' "$exe"
+check "manifest runs as the invoker" grep -q 'level="asInvoker"' "$exe"
 check "version information" grep -q '^1 VERSIONINFO' <<<"$resources"
 
 ((failures == 0))

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -176,7 +177,15 @@ struct UnattendedCase {
   const char* reason = nullptr;  // on failure: a line on standard error ("@": scratch)
   const char* advice = nullptr;  // on success: how the line before the last begins
   bool scanner = false;          // something holds the first temporary file in Include until then
+  // A small disk mounted over this folder under NSIS ("": NSIS itself), read-only,
+  // or else with room for no new entry; and the program runs with a limited token.
+  const char* disk = nullptr;
+  bool readOnly = false;
+  bool limited = false;
 };
+
+constexpr char kNeedsRights[] =
+    ": administrator rights are needed to install here: run the setup from an elevated prompt";
 
 // text in the OEM code page, which callers decode the output with, as ANSI.
 std::string FromOem(const std::string& text) {
@@ -219,9 +228,23 @@ TEST_P(UnattendedTest, ExitsWithItsResultAndSaysWhatItDid) {
   LayOutPackage(setupDir);
   LayOutNsis(nsis);
   MakeFolder(scratch / "plain");
+  std::unique_ptr<SmallDisk> disk;
+  if (c.disk != nullptr) {
+    disk = std::make_unique<SmallDisk>(*c.disk ? nsis / c.disk : nsis, 64, c.readOnly ? 0 : 1);
+    ASSERT_TRUE(disk->mounted());
+    if (*c.disk == '\0') {
+      LayOutNsis(nsis);
+    }
+    ASSERT_TRUE(!c.readOnly || disk->MakeReadOnly());
+  }
+  HANDLE token = c.limited ? LimitedToken() : nullptr;
+  ASSERT_EQ(token != nullptr, c.limited);
   HANDLE held = c.prepare(setupDir, nsis);
   TempFileHolder scanner(c.scanner ? nsis / "Include" : scratch / "none");
   std::string reason = InScratch(c.reason ? c.reason : "", scratch);
+  if (c.reason != nullptr && reason == nsis) {
+    reason += kNeedsRights;  // the line that asks for an elevated prompt
+  }
   std::string exe = setupDir / "TavrickSetup.exe";
   ASSERT_TRUE(
       CopyFileA((TestProgramFolder() / "..\\TavrickSetup.exe").c_str(), exe.c_str(), FALSE));
@@ -234,7 +257,7 @@ TEST_P(UnattendedTest, ExitsWithItsResultAndSaysWhatItDid) {
                            FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr);
   }
   {
-    SetupProcess setup(Widen(exe), arguments, scratch.path(), files[0], files[1]);
+    SetupProcess setup(Widen(exe), arguments, scratch.path(), files[0], files[1], token);
     // The scanner lets go once the copy has failed, before the run ends.
     for (DWORD start = GetTickCount();
          c.scanner && GetTickCount() - start < 15000 &&
@@ -247,6 +270,7 @@ TEST_P(UnattendedTest, ExitsWithItsResultAndSaysWhatItDid) {
   CloseHandle(files[0]);
   CloseHandle(files[1]);
   CloseHandle(held);
+  CloseHandle(token);
   SetEnvironmentVariableA("NSISDIR", nullptr);
 
   EXPECT_EQ(InstalledContents(nsis), c.targetsAfter);
@@ -340,7 +364,24 @@ INSTANTIATE_TEST_SUITE_P(
                        2,
                        "@\\NSIS\\Include\\Tavrick.nsh: Sharing violation.",
                        nullptr,
-                       true}),
+                       true},
+        // Rights: a standard user's own folder installs; one only an administrator
+        // may write to stops before anything is written, unless the run has
+        // those rights already, and only "access denied" asks for them.
+        UnattendedCase{"LimitedIntoWritable", "/S", "NSIS", NoChange, 0, kNew, "installed", 4,
+                       nullptr, nullptr, false, nullptr, false, true},
+        UnattendedCase{"LimitedIntoReadOnly", "/S /D=@\\NSIS", "NSIS", NoChange, 2, kUntouched, "",
+                       0, "@\\NSIS", nullptr, false, "", true, true},
+        UnattendedCase{"FullIntoReadOnly", "/S /D=@\\NSIS", "NSIS", NoChange, 2, kUntouched, "", 0,
+                       "@\\NSIS\\Docs\\Tavrick\\Readme.txt: Access denied.", nullptr, false, "",
+                       true},
+        UnattendedCase{"LimitedPluginsReadOnly", "/S /D=@\\NSIS", "NSIS", NoChange, 2, kUntouched,
+                       "", 0, "@\\NSIS", nullptr, false, "Plugins", true, true},
+        UnattendedCase{"LimitedMissingDocsUnderReadOnly", "/S /D=@\\NSIS", "NSIS", NoChange, 2,
+                       kUntouched, "", 0, "@\\NSIS", nullptr, false, "Docs", true, true},
+        UnattendedCase{"LimitedOntoAFullDisk", "/S /D=@\\NSIS", "NSIS", NoChange, 2, kUntouched, "",
+                       0, "@\\NSIS\\Docs\\Tavrick\\Readme.txt: Disk full.", nullptr, false, "Docs",
+                       false, true}),
     [](const testing::TestParamInfo<UnattendedCase>& info) {
       return std::string(info.param.name);
     });

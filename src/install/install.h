@@ -20,6 +20,17 @@ extern const InstallItem InstallManifest[kInstallItemCount];
 // ERROR_SUCCESS, or the reason a probe failed for anything but absence.
 DWORD ProbeNsis3(const char* nsisDir, BOOL* nsis3);
 
+// Forms into folder (kPathSize bytes) the folder under nsisDir that item goes
+// into; its optional child is taken when the item always has it, or nsis3 says
+// that nsisDir is NSIS 3. FALSE when that does not fit.
+BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, BOOL nsis3, char* folder);
+
+// TRUE when installing into nsisDir needs rights this process lacks: it is not
+// elevated, and it may not create files in one of the folders the
+// installation writes to (for one that is missing, its nearest existing
+// parent). Only "access denied" counts; the probe leaves nothing behind.
+BOOL NeedsElevation(const char* nsisDir);
+
 // Copies sourceDir\fileName to targetDir\fileName, making the levels of
 // targetDir below targetRoot (where it lies, and which must exist) that are
 // missing. The file appears under its name only whole; a failed copy leaves

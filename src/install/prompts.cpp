@@ -34,15 +34,6 @@ void WriteLine(HANDLE caller, const char* text, int length) {
   WriteFile(caller, "\r\n", 2, &written, nullptr);
 }
 
-// In an unattended run, writes "path: what" to the given standard handle.
-void TellAboutPath(DWORD stream, const char* path, const char* what) {
-  if (g_unattended) {
-    char line[kMessageSize];
-    wsprintfA(line, "%s: %s", path, what);
-    TellCaller(stream, line);
-  }
-}
-
 int ShowMessage(HWND owner, const char* format, const char* first, const char* second,
                 const char* third, UINT flags) {
   char message[kMessageSize];
@@ -83,6 +74,14 @@ void TellCaller(DWORD stream, const char* text) {
       return;
     }
     line = end;
+  }
+}
+
+void TellAboutPath(DWORD stream, const char* path, const char* what) {
+  if (g_unattended) {
+    char line[kMessageSize];
+    wsprintfA(line, "%s: %s", path, what);
+    TellCaller(stream, line);
   }
 }
 

@@ -24,6 +24,9 @@ BOOL IsUnattended();
 // program's output with; a character that page lacks becomes '?'.
 void TellCaller(DWORD stream, const char* text);
 
+// In an unattended run, writes "path: what" to the given standard handle.
+void TellAboutPath(DWORD stream, const char* path, const char* what);
+
 // In an unattended run, writes "target: what" to the standard output.
 void TellDone(const char* target, const char* what);
 

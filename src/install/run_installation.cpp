@@ -13,8 +13,8 @@ BOOL FormSourceFolder(const InstallItem& item, const char* setupDir, char* folde
   return FormPath(folder, setupDir, item.sourceFolder);
 }
 
-// Forms the item's target folder; its optional child is taken when the item
-// always has it, or nsis3 says that the NSIS folder is NSIS 3.
+}  // namespace
+
 BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, BOOL nsis3, char* folder) {
   if (!FormPath(folder, nsisDir, item.targetFolder)) {
     return FALSE;
@@ -27,6 +27,8 @@ BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, BOOL nsis3, 
   CopyText(folder, kPathSize, child);
   return fits;
 }
+
+namespace {
 
 // Sets *nsis3 to whether nsisDir is NSIS 3, asking again while a probe fails
 // for any reason but absence; the box names the item, whose folder depends on

@@ -1,5 +1,6 @@
 #include "install/prompts.h"
 #include "res/resource.h"
+#include "shell/elevation.h"
 #include "shell/hardening.h"
 #include "shell/setup_dialog.h"
 #include "shell/setup_dir.h"
@@ -17,6 +18,9 @@ extern "C" void SetupEntry() {
   BOOL ready = UseSetupDir(modulePath, GetModuleFileNameW(nullptr, modulePath, kPathSize));
   if (arguments.unattended) {
     ExitProcess(RunUnattended(ready, arguments));
+  }
+  if (arguments.elevated) {
+    ExitProcess(RunElevatedInstall(ready, arguments));
   }
   if (!ready) {
     ExitProcess(kExitFailed);

@@ -1,6 +1,9 @@
 #include "install/install.h"
 #include "res/resource.h"
+#include <commctrl.h>
+
 #include "shell/completion.h"
+#include "shell/elevation.h"
 #include "shell/exit_codes.h"
 #include "shell/folder_browser.h"
 #include "shell/nsis_registry.h"
@@ -35,7 +38,10 @@ BOOL OnInitDialog(HWND hwnd, const char* given) {
 void CheckNsisDir() {
   char buffer[kPathSize];
   GetWindowTextA(g_hwndNsisDir, buffer, kPathSize);
-  EnableWindow(g_hwndInstall, IsNsisDir(buffer));
+  BOOL nsis = IsNsisDir(buffer);
+  EnableWindow(g_hwndInstall, nsis);
+  // The shield tells that Install asks for administrator rights.
+  SendMessageA(g_hwndInstall, BCM_SETSHIELD, 0, nsis && NeedsElevation(buffer));
 }
 
 void Cancel(HWND hwnd) {
@@ -50,15 +56,28 @@ void Install(HWND hwnd) {
   }
   char buffer[kPathSize];
   GetWindowTextA(g_hwndNsisDir, buffer, kPathSize);
-  BOOL completed = RunInstallation(hwnd, g_szSetupDir, buffer);
-  DestroyWindow(hwnd);
-  if (completed) {
+  WCHAR folder[kPathSize];
+  UINT code;
+  if (NeedsElevation(buffer) && FolderForElevated(buffer, folder)) {
+    HANDLE elevated = StartElevated(hwnd, buffer, folder);
+    if (elevated == nullptr) {
+      return;  // declined, or told why: the dialog stays
+    }
+    DestroyWindow(hwnd);
+    code = WaitForExitCode(elevated);
+  } else {
+    code = RunInstallation(hwnd, g_szSetupDir, buffer) ? kExitSucceeded : kExitFailed;
+    DestroyWindow(hwnd);
+  }
+  // The completion's notes are about this user's NSISDIR, which an elevated
+  // program may not see.
+  if (code == kExitSucceeded) {
     char text[kCompletionSize];
     DescribeCompletion(buffer, text);
     MessageBoxA(nullptr, text, SETUP_TITLE, MB_ICONINFORMATION);
   }
   DeleteLeftovers();
-  PostQuitMessage(completed ? kExitSucceeded : kExitFailed);
+  PostQuitMessage(code);
 }
 
 }  // namespace

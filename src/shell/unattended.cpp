@@ -13,6 +13,8 @@ constexpr char kEmptyFolder[] = "/D= names no folder.";
 constexpr char kUnusableFolder[] =
     "/D= names a folder that is too long or holds characters this system cannot use.";
 constexpr char kQuotedFolder[] = "/D= takes the folder without quotes.";
+constexpr char kNeedsRights[] =
+    "administrator rights are needed to install here: run the setup from an elevated prompt";
 
 BOOL IsBlank(WCHAR c) {
   return c == L' ' || c == L'\t';
@@ -74,7 +76,7 @@ const char* TakeFolder(const WCHAR* text, char* folder) {
 }  // namespace
 
 Arguments ReadArguments(const WCHAR* commandLine, char* folder) {
-  Arguments arguments = {FALSE, nullptr, nullptr};
+  Arguments arguments = {FALSE, FALSE, nullptr, nullptr};
   for (const WCHAR* at = SkipProgramName(commandLine);;) {
     while (IsBlank(*at)) {
       ++at;
@@ -88,7 +90,10 @@ Arguments ReadArguments(const WCHAR* commandLine, char* folder) {
     if (end == at) {
       return arguments;
     }
-    arguments.unattended |= end - at == 2 && at[0] == L'/' && at[1] == L'S';
+    if (end - at == 2 && at[0] == L'/') {
+      arguments.unattended |= at[1] == L'S';
+      arguments.elevated |= at[1] == L'E';
+    }
     at = end;
   }
 }
@@ -111,6 +116,8 @@ UINT RunUnattended(BOOL ready, const Arguments& arguments) {
     TellCaller(STD_ERROR_HANDLE, problem);
   } else if (!IsNsisDir(nsisDir)) {
     AskAboutPath(nullptr, nsisDir, "This folder holds no makensis.exe.", MB_ICONERROR);
+  } else if (NeedsElevation(nsisDir)) {  // an unattended run never asks
+    TellAboutPath(STD_ERROR_HANDLE, nsisDir, kNeedsRights);
   } else {
     completed = PackageIsWhole(g_szSetupDir) && RunInstallation(nullptr, g_szSetupDir, nsisDir);
   }

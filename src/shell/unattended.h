@@ -7,6 +7,7 @@
 // What the command line asks for.
 struct Arguments {
   BOOL unattended;      // /S
+  BOOL elevated;        // /E: the elevated program that the dialog's Install started
   const char* folder;   // /D='s folder, or nullptr without /D=
   const char* problem;  // why /D='s folder cannot be used, or nullptr
 };

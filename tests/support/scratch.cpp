@@ -159,7 +159,7 @@ bool RunUntilMounted(std::string commandLine, const std::string& folder, bool mo
 
 }  // namespace
 
-SmallDisk::SmallDisk(const std::string& folder, int kilobytes) : folder_(folder) {
+SmallDisk::SmallDisk(const std::string& folder, int kilobytes, int inodes) : folder_(folder) {
   MakeFolder(folder);
   using UnixName = char*(CDECL*)(const WCHAR*);
   auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
@@ -170,11 +170,36 @@ SmallDisk::SmallDisk(const std::string& folder, int kilobytes) : folder_(folder)
   }
   std::string path = name;
   HeapFree(GetProcessHeap(), 0, name);
-  if (RunUntilMounted(
-          "/bin/mount -t tmpfs -o size=" + std::to_string(kilobytes) + "k tmpfs \"" + path + "\"",
-          folder, true)) {
+  if (RunUntilMounted("/bin/mount -t tmpfs -o size=" + std::to_string(kilobytes) + "k" +
+                          (inodes ? ",nr_inodes=" + std::to_string(inodes) : "") + " tmpfs \"" +
+                          path + "\"",
+                      folder, true)) {
     unixPath_ = path;
   }
+}
+
+bool SmallDisk::MakeReadOnly() {
+  std::string commandLine = "/bin/mount -o remount,ro \"" + unixPath_ + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!mounted() || !CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                    nullptr, nullptr, &startup, &info)) {
+    return false;
+  }
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  // Wine gives a Unix program's end no exit code to trust: the disk tells.
+  std::string probe = folder_ + "\\probe.tmp";
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(5)) {
+    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      return true;
+    }
+    CloseHandle(file);
+  }
+  return false;
 }
 
 SmallDisk::~SmallDisk() {

@@ -95,13 +95,17 @@ class InFolder {
 // that scripts/test runs the suites in.
 class SmallDisk {
  public:
-  SmallDisk(const std::string& folder, int kilobytes);
+  // With inodes, the disk holds that many entries at most, itself included.
+  SmallDisk(const std::string& folder, int kilobytes, int inodes = 0);
   ~SmallDisk();
   SmallDisk(const SmallDisk&) = delete;
   SmallDisk& operator=(const SmallDisk&) = delete;
   bool mounted() const {
     return !unixPath_.empty();
   }
+  // Mounts the disk again read-only: a folder that nobody, root included, can
+  // write to. TRUE once that is done.
+  bool MakeReadOnly();
 
  private:
   std::string folder_;

@@ -58,7 +58,8 @@ SetupProcess::SetupProcess(const std::string& exe, const std::string& arguments,
     : SetupProcess(Widen(exe), arguments, workingDir) {}
 
 SetupProcess::SetupProcess(const std::wstring& exe, const std::string& arguments,
-                           const std::string& workingDir, HANDLE output, HANDLE errors) {
+                           const std::string& workingDir, HANDLE output, HANDLE errors,
+                           HANDLE token) {
   std::wstring commandLine =
       L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + Widen(arguments));
   std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
@@ -71,8 +72,12 @@ SetupProcess::SetupProcess(const std::wstring& exe, const std::string& arguments
     startup.hStdError = errors;
   }
   PROCESS_INFORMATION info = {};
-  if (CreateProcessW(exe.c_str(), writable.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
-                     Widen(workingDir).c_str(), &startup, &info)) {
+  BOOL inherit = output != nullptr;
+  std::wstring folder = Widen(workingDir);
+  if (token != nullptr ? CreateProcessAsUserW(token, exe.c_str(), writable.data(), nullptr, nullptr,
+                                              inherit, 0, nullptr, folder.c_str(), &startup, &info)
+                       : CreateProcessW(exe.c_str(), writable.data(), nullptr, nullptr, inherit, 0,
+                                        nullptr, folder.c_str(), &startup, &info)) {
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     id_ = info.dwProcessId;
@@ -138,6 +143,23 @@ int SetupProcess::WaitForExit() {
   DWORD code = 0;
   GetExitCodeProcess(process_, &code);
   return static_cast<int>(code);
+}
+
+HANDLE LimitedToken() {
+  HANDLE own = nullptr;
+  TOKEN_LINKED_TOKEN linked = {};
+  HANDLE primary = nullptr;
+  DWORD size;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own) &&
+      GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size)) {
+    DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation,
+                     TokenPrimary, &primary);
+    CloseHandle(linked.LinkedToken);
+  }
+  if (own != nullptr) {
+    CloseHandle(own);
+  }
+  return primary;
 }
 
 std::string TestProgramFolder() {

@@ -10,9 +10,10 @@ class SetupProcess {
   // Starts exe with the given arguments from workingDir.
   SetupProcess(const std::string& exe, const std::string& arguments, const std::string& workingDir);
   // The same for a program whose path the ANSI code page may not hold; output
-  // and errors, when given, are its standard output and error.
+  // and errors, when given, are its standard output and error, and token,
+  // when given, the one it runs with.
   SetupProcess(const std::wstring& exe, const std::string& arguments, const std::string& workingDir,
-               HANDLE output = nullptr, HANDLE errors = nullptr);
+               HANDLE output = nullptr, HANDLE errors = nullptr, HANDLE token = nullptr);
   ~SetupProcess();
   SetupProcess(const SetupProcess&) = delete;
   SetupProcess& operator=(const SetupProcess&) = delete;
@@ -42,6 +43,10 @@ class SetupProcess {
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
 };
+
+// The limited token linked to the test program's own full one, as UAC gives a
+// standard user's programs, ready to start a process with; the caller closes it.
+HANDLE LimitedToken();
 
 // The folder of the running test program.
 std::string TestProgramFolder();
