@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +15,7 @@
 #include "support/expect.h"
 #include "support/message_boxes.h"
 #include "support/nsis_key.h"
+#include "support/planted_faults.h"
 #include "support/scratch.h"
 
 namespace {
@@ -386,5 +392,107 @@ INSTANTIATE_TEST_SUITE_P(
                     EndCase{"CloseBox",
                             [](HWND d) { SendMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }}),
     [](const testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
+
+// Install where the folder needs rights this process lacks: the program starts
+// itself again elevated, through the system's prompt, and the dialog follows
+// what becomes of that.
+struct ElevationCase {
+  const char* name;
+  bool denied;         // the folder denies this process new files
+  DWORD error;         // the start fails so, or 0: the program starts and ends with exitCode
+  DWORD exitCode;      // also the code the dialog ends the program with
+  const char* boxEnd;  // how the one box shown ends, or nullptr: none
+};
+
+struct ElevatedStart {
+  DWORD error;
+  DWORD exitCode;
+  HWND owner;
+  std::wstring verb, file, parameters;
+} g_start;
+
+BOOL WINAPI FakeShellExecuteEx(SHELLEXECUTEINFOW* info) {
+  g_start.owner = info->hwnd;
+  g_start.verb = info->lpVerb;
+  g_start.file = info->lpFile;
+  g_start.parameters = info->lpParameters;
+  if (g_start.error != 0) {
+    SetLastError(g_start.error);
+    return FALSE;
+  }
+  // A stand-in for the elevated program: it ends with the row's exit code.
+  std::wstring line = L"cmd.exe /c exit " + std::to_wstring(g_start.exitCode);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                 &startup, &process);
+  CloseHandle(process.hThread);
+  info->hProcess = process.hProcess;
+  return TRUE;
+}
+
+BOOL WINAPI NotElevated(HANDLE, TOKEN_INFORMATION_CLASS, void* information, DWORD, DWORD*) {
+  static_cast<TOKEN_ELEVATION*>(information)->TokenIsElevated = FALSE;
+  return TRUE;
+}
+
+WNDPROC g_installProc;
+LPARAM g_shield = -1;  // what the last BCM_SETSHIELD said
+
+LRESULT CALLBACK ShieldSpy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == BCM_SETSHIELD) {
+    g_shield = lParam;
+  }
+  return CallWindowProcA(g_installProc, window, message, wParam, lParam);
+}
+
+class ElevationTest : public SetupDialogTest, public testing::WithParamInterface<ElevationCase> {};
+
+TEST_P(ElevationTest, InstallStartsTheProgramElevatedWhenTheFolderNeedsIt) {
+  const ElevationCase& c = GetParam();
+  std::string folder = scratch / "N S";  // typed whole: the field does not scroll
+  LayOutNsis(folder);
+  g_start = {c.error, c.exitCode, nullptr, L"", L"", L""};
+  PlantedFaults denied({{"CreateFileA", c.denied ? "tavrick.tmp" : "none", ERROR_ACCESS_DENIED}});
+  PlantedImport token("GetTokenInformation", reinterpret_cast<void*>(NotElevated));
+  PlantedImport shell("ShellExecuteExW", reinterpret_cast<void*>(FakeShellExecuteEx));
+  Open();
+  g_installProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(g_hwndInstall, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ShieldSpy)));
+  Type(folder);
+  EXPECT_EQ(g_shield, c.denied);
+  MessageBoxScript script{IDOK};
+  SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+  if (c.denied) {
+    WCHAR self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_EQ(g_start.verb, L"runas");
+    EXPECT_EQ(g_start.owner, dialog);
+    EXPECT_EQ(g_start.file, self);
+    EXPECT_EQ(g_start.parameters, L"/E /D=" + Widen(folder));  // the folder last, spaces and all
+  }
+  ASSERT_EQ(script.shown().size(), c.boxEnd ? 1u : 0u);
+  if (c.boxEnd != nullptr) {
+    const std::string& text = script.shown()[0].text;
+    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), strlen(c.boxEnd))), c.boxEnd);
+  }
+  bool stays = c.error != 0;
+  EXPECT_EQ(IsWindow(dialog) != FALSE, stays);
+  MSG quit;
+  EXPECT_EQ(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, !stays);
+  if (!stays) {
+    EXPECT_EQ(quit.wParam, c.exitCode);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, ElevationTest,
+    testing::Values(ElevationCase{"NotNeeded", false, 0, 0, "Installation complite"},
+                    ElevationCase{"Declined", true, ERROR_CANCELLED, 0, nullptr},
+                    ElevationCase{"NotStarted", true, ERROR_FILE_NOT_FOUND, 0, "File not found."},
+                    ElevationCase{"Completed", true, 0, 0, "Installation complite"},
+                    ElevationCase{"Stopped", true, 0, 2, nullptr}),
+    [](const testing::TestParamInfo<ElevationCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

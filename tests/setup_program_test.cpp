@@ -131,6 +131,15 @@ INSTANTIATE_TEST_SUITE_P(
                 {},
                 2},
         RunCase{"Cancelled", "", false, IDCANCEL, {}, kUntouched, {}, 1},
+        // The program a dialog's Install started elevated: the usual boxes, no
+        // dialog and no completion box, and only the folder it was given.
+        RunCase{"Elevated",
+                "/E /D=@\\NSIS",
+                true,
+                0,
+                {kReplaceYes, kReplaceYes, kReplaceYes, kReplaceYes},
+                kNew},
+        RunCase{"ElevatedWithoutAFolder", "/E", false, 0, {}, kUntouched, {}, 2},
         RunCase{"WithoutTheExample",
                 "",
                 false,

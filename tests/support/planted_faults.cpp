@@ -48,6 +48,7 @@ decltype(&FindFirstFileA) g_findFirstFile;
 decltype(&GetFileAttributesA) g_getFileAttributes;
 decltype(&CreateDirectoryA) g_createDirectory;
 decltype(&MoveFileExA) g_moveFileEx;
+decltype(&CreateFileA) g_createFile;
 
 HANDLE WINAPI PlantedFindFirstFile(LPCSTR path, LPWIN32_FIND_DATAA found) {
   HANDLE search = g_findFirstFile(path, found);
@@ -82,6 +83,14 @@ BOOL WINAPI PlantedMoveFileEx(LPCSTR from, LPCSTR to, DWORD flags) {
   return g_moveFileEx(from, to, flags);
 }
 
+HANDLE WINAPI PlantedCreateFile(LPCSTR path, DWORD access, DWORD share,
+                                LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                HANDLE model) {
+  return Due("CreateFileA", path, false)
+             ? INVALID_HANDLE_VALUE
+             : g_createFile(path, access, share, security, disposition, flags, model);
+}
+
 struct Plant {
   const char* name;
   void* replacement;
@@ -97,6 +106,8 @@ const Plant kPlants[] = {
      reinterpret_cast<void**>(&g_createDirectory)},
     {"MoveFileExA", reinterpret_cast<void*>(PlantedMoveFileEx),
      reinterpret_cast<void**>(&g_moveFileEx)},
+    {"CreateFileA", reinterpret_cast<void*>(PlantedCreateFile),
+     reinterpret_cast<void**>(&g_createFile)},
 };
 
 void Swap(void** slot, void* value) {
@@ -122,4 +133,13 @@ PlantedFaults::~PlantedFaults() {
     Swap(ImportSlot(plant.name), *plant.original);
   }
   g_faults.clear();
+}
+
+PlantedImport::PlantedImport(const char* name, void* replacement) : slot_(ImportSlot(name)) {
+  original_ = *slot_;
+  Swap(slot_, replacement);
+}
+
+PlantedImport::~PlantedImport() {
+  Swap(slot_, original_);
 }

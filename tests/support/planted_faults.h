@@ -8,7 +8,8 @@
 #include <vector>
 
 struct Fault {
-  const char* call;          // FindFirstFileA, GetFileAttributesA, CreateDirectoryA or MoveFileExA
+  // FindFirstFileA, GetFileAttributesA, CreateDirectoryA, MoveFileExA or CreateFileA
+  const char* call;
   const char* pathEnd;       // the call fails for a path that ends so ("" for any)
   DWORD error;               // with this error
   int times = -1;            // this often; -1 for ever
@@ -24,4 +25,18 @@ class PlantedFaults {
   ~PlantedFaults();
   PlantedFaults(const PlantedFaults&) = delete;
   PlantedFaults& operator=(const PlantedFaults&) = delete;
+};
+
+// One of the test program's imports, any function of any library, swapped for
+// replacement for as long as the object lives.
+class PlantedImport {
+ public:
+  PlantedImport(const char* name, void* replacement);
+  ~PlantedImport();
+  PlantedImport(const PlantedImport&) = delete;
+  PlantedImport& operator=(const PlantedImport&) = delete;
+
+ private:
+  void** slot_;
+  void* original_;
 };
