@@ -180,24 +180,27 @@ SmallDisk::SmallDisk(const std::string& folder, int kilobytes, int inodes) : fol
 
 bool SmallDisk::MakeReadOnly() {
   std::string commandLine = "/bin/mount -o remount,ro \"" + unixPath_ + "\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  if (!mounted() || !CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                    nullptr, nullptr, &startup, &info)) {
-    return false;
-  }
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  // Wine gives a Unix program's end no exit code to trust: the disk tells.
-  std::string probe = folder_ + "\\probe.tmp";
-  for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(5)) {
-    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+  std::string probe = folder_ + "\\probe";
+  // Wine gives a Unix program's end no exit code to trust, so the disk tells;
+  // a file that was just written may keep it busy for a moment.
+  for (DWORD start = GetTickCount(), tried = 0; mounted() && GetTickCount() - start < 10000;
+       Sleep(5)) {
+    if (GetTickCount() - tried > 500) {
+      tried = GetTickCount();
+      STARTUPINFOA startup = {};
+      startup.cb = sizeof startup;
+      PROCESS_INFORMATION info = {};
+      if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                         &startup, &info)) {
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+      }
+    }
+    // A folder, unlike a file, keeps nothing open that would keep the disk busy.
+    if (!CreateDirectoryA(probe.c_str(), nullptr)) {
       return true;
     }
-    CloseHandle(file);
+    RemoveDirectoryA(probe.c_str());
   }
   return false;
 }
