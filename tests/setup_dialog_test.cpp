@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "shell/elevation.h"
 #include "shell/setup_dialog.h"
 #include "shell/setup_dir.h"
 #include "support/expect.h"
@@ -494,5 +495,52 @@ INSTANTIATE_TEST_SUITE_P(
                     ElevationCase{"Completed", true, 0, 0, "Installation complite"},
                     ElevationCase{"Stopped", true, 0, 2, nullptr}),
     [](const testing::TestParamInfo<ElevationCase>& info) { return std::string(info.param.name); });
+
+// The folder the elevated program is given: a mapped network drive's by the
+// share's name, which the elevated program can see; none where the system
+// gives no such name (as Wine does), and the setup installs in its own process.
+struct FolderCase {
+  const char* name;
+  UINT driveType;
+  const wchar_t* finalPath;  // what the system calls the opened folder
+  const wchar_t* folder;     // nullptr: none can be formed; "": the folder as it is
+};
+
+const FolderCase* g_folderCase;
+
+UINT WINAPI PlantedDriveType(LPCSTR) {
+  return g_folderCase->driveType;
+}
+
+DWORD WINAPI PlantedFinalPath(HANDLE, LPWSTR path, DWORD size, DWORD) {
+  lstrcpynW(path, g_folderCase->finalPath, static_cast<int>(size));
+  return static_cast<DWORD>(lstrlenW(g_folderCase->finalPath));
+}
+
+class ElevatedFolderTest : public testing::TestWithParam<FolderCase> {};
+
+TEST_P(ElevatedFolderTest, IsTheOneTheElevatedProgramCanSee) {
+  g_folderCase = &GetParam();
+  ScratchDir scratch;
+  std::string nsis = scratch / "NSIS";
+  LayOutNsis(nsis);
+  PlantedImport driveType("GetDriveTypeA", reinterpret_cast<void*>(PlantedDriveType));
+  PlantedImport finalPath("GetFinalPathNameByHandleW", reinterpret_cast<void*>(PlantedFinalPath));
+  WCHAR folder[MAX_PATH];
+  BOOL formed = FolderForElevated(nsis.c_str(), folder);
+  ASSERT_EQ(formed != FALSE, GetParam().folder != nullptr);
+  if (formed) {
+    EXPECT_EQ(std::wstring(folder), *GetParam().folder ? GetParam().folder : Widen(nsis));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drives, ElevatedFolderTest,
+    testing::Values(FolderCase{"Local", DRIVE_FIXED, L"", L""},
+                    FolderCase{"MappedShare", DRIVE_REMOTE, L"\\\\?\\UNC\\server\\tools\\NSIS",
+                               L"\\\\server\\tools\\NSIS"},
+                    FolderCase{"MappedWithoutShareName", DRIVE_REMOTE, L"\\\\?\\Z:\\NSIS",
+                               nullptr}),
+    [](const testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -40,7 +40,9 @@ BOOL FolderForElevated(const char* nsisDir, WCHAR* folder) {
       return FALSE;
     }
   }
-  // \\?\UNC\server\share\... is \\server\share\...
+  // \\?\UNC\server\share\... is \\server\share\..., and no longer than it
+  folder[0] = L'\\';
+  folder[1] = L'\\';
   int at = 2;
   for (const WCHAR* c = final + kUncPrefixLength; (folder[at++] = *c) != L'\0'; ++c) {
   }
