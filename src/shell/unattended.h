@@ -13,7 +13,8 @@ struct Arguments {
 };
 
 // Reads the command line as NSIS installers do. A quoted program name ends at
-// its closing quote. /S, a whole argument, asks for an unattended run; /D=,
+// its closing quote. /S, a whole argument, asks for an unattended run, and /E
+// for the elevated install; /D=,
 // the last argument, names the NSIS folder up to the line's end, spaces and
 // all, without quotes, and loses trailing blanks and backslashes (a drive's
 // root keeps its own). The folder goes into folder (kPathSize bytes), empty

@@ -133,10 +133,9 @@ DWORD VolumeSerial(const std::string& folder) {
   return info.dwVolumeSerialNumber;
 }
 
-// Starts a Linux command (Wine starts Linux programs too, but cannot wait for
-// them), then waits with a deadline until folder is (or is no longer) on a
-// volume without a drive letter, which Wine gives serial 0.
-bool RunUntilMounted(std::string commandLine, const std::string& folder, bool mounted) {
+// Starts a Linux command; Wine starts Linux programs too, but cannot wait for
+// them or give their exit code.
+bool StartLinuxCommand(std::string commandLine) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
@@ -148,6 +147,15 @@ bool RunUntilMounted(std::string commandLine, const std::string& folder, bool mo
     if (handle != nullptr) {
       CloseHandle(handle);
     }
+  }
+  return true;
+}
+
+// Starts a Linux command, then waits with a deadline until folder is (or is no
+// longer) on a volume without a drive letter, which Wine gives serial 0.
+bool RunUntilMounted(const std::string& commandLine, const std::string& folder, bool mounted) {
+  if (!StartLinuxCommand(commandLine)) {
+    return false;
   }
   for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(5)) {
     if ((VolumeSerial(folder) == 0) == mounted) {
@@ -181,20 +189,13 @@ SmallDisk::SmallDisk(const std::string& folder, int kilobytes, int inodes) : fol
 bool SmallDisk::MakeReadOnly() {
   std::string commandLine = "/bin/mount -o remount,ro \"" + unixPath_ + "\"";
   std::string probe = folder_ + "\\probe";
-  // Wine gives a Unix program's end no exit code to trust, so the disk tells;
-  // a file that was just written may keep it busy for a moment.
+  // The disk tells when the command is done; a file that was just written may
+  // keep it busy for a moment, and the command is started again.
   for (DWORD start = GetTickCount(), tried = 0; mounted() && GetTickCount() - start < 10000;
        Sleep(5)) {
     if (GetTickCount() - tried > 500) {
       tried = GetTickCount();
-      STARTUPINFOA startup = {};
-      startup.cb = sizeof startup;
-      PROCESS_INFORMATION info = {};
-      if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         &startup, &info)) {
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-      }
+      StartLinuxCommand(commandLine);
     }
     // A folder, unlike a file, keeps nothing open that would keep the disk busy.
     if (!CreateDirectoryA(probe.c_str(), nullptr)) {
