@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -399,11 +400,17 @@ INSTANTIATE_TEST_SUITE_P(
 // what becomes of that.
 struct ElevationCase {
   const char* name;
-  bool denied;         // the folder denies this process new files
-  DWORD error;         // the start fails so, or 0: the program starts and ends with exitCode
-  DWORD exitCode;      // also the code the dialog ends the program with
-  const char* boxEnd;  // how the one box shown ends, or nullptr: none
+  std::vector<Fault> faults;  // how the folder's probes fail
+  bool elevates;              // the shield shows and Install starts the program elevated
+  DWORD error;                // the start fails so, or 0: the program starts and ends with exitCode
+  DWORD exitCode;             // also the code the dialog ends the program with, at most 2
+  const char* boxEnd;         // how the one box shown ends, or nullptr: none
+  UINT driveType = DRIVE_FIXED;  // what the system calls the folder's drive
+  bool installed = false;        // the folder holds the package already
+  bool relative = false;         // the folder is typed relative to the current one
 };
+
+const Fault kDenied = {"CreateFileA", "tavrick.tmp", ERROR_ACCESS_DENIED};
 
 struct ElevatedStart {
   DWORD error;
@@ -422,7 +429,7 @@ BOOL WINAPI FakeShellExecuteEx(SHELLEXECUTEINFOW* info) {
     return FALSE;
   }
   // A stand-in for the elevated program: it ends with the row's exit code.
-  std::wstring line = L"cmd.exe /c exit " + std::to_wstring(g_start.exitCode);
+  std::wstring line = L"cmd.exe /c exit " + std::to_wstring(static_cast<int>(g_start.exitCode));
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -431,6 +438,10 @@ BOOL WINAPI FakeShellExecuteEx(SHELLEXECUTEINFOW* info) {
   CloseHandle(process.hThread);
   info->hProcess = process.hProcess;
   return TRUE;
+}
+
+UINT WINAPI RemoteDrive(LPCSTR) {
+  return DRIVE_REMOTE;
 }
 
 BOOL WINAPI NotElevated(HANDLE, TOKEN_INFORMATION_CLASS, void* information, DWORD, DWORD*) {
@@ -454,56 +465,103 @@ TEST_P(ElevationTest, InstallStartsTheProgramElevatedWhenTheFolderNeedsIt) {
   const ElevationCase& c = GetParam();
   std::string folder = scratch / "N S";  // typed whole: the field does not scroll
   LayOutNsis(folder);
+  if (c.installed) {
+    MarkInstalled(folder);
+  }
   g_start = {c.error, c.exitCode, nullptr, L"", L"", L""};
-  PlantedFaults denied({{"CreateFileA", c.denied ? "tavrick.tmp" : "none", ERROR_ACCESS_DENIED}});
+  PlantedFaults denied(c.faults);
   PlantedImport token("GetTokenInformation", reinterpret_cast<void*>(NotElevated));
+  std::optional<PlantedImport> drive;
+  if (c.driveType == DRIVE_REMOTE) {
+    drive.emplace("GetDriveTypeA", reinterpret_cast<void*>(RemoteDrive));
+  }
   PlantedImport shell("ShellExecuteExW", reinterpret_cast<void*>(FakeShellExecuteEx));
   Open();
   g_installProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(g_hwndInstall, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ShieldSpy)));
-  Type(folder);
-  EXPECT_EQ(g_shield, c.denied);
+  char current[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, current);
+  SetCurrentDirectoryA(scratch.path().c_str());
+  Type(c.relative ? "N S" : folder);
+  EXPECT_EQ(g_shield, c.elevates);
   MessageBoxScript script{IDOK};
   SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-  if (c.denied) {
-    WCHAR self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
+  WCHAR self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  EXPECT_EQ(!g_start.verb.empty(), c.elevates);
+  if (c.elevates) {
     EXPECT_EQ(g_start.verb, L"runas");
     EXPECT_EQ(g_start.owner, dialog);
     EXPECT_EQ(g_start.file, self);
     EXPECT_EQ(g_start.parameters, L"/E /D=" + Widen(folder));  // the folder last, spaces and all
   }
+  SetCurrentDirectoryA(current);
   ASSERT_EQ(script.shown().size(), c.boxEnd ? 1u : 0u);
   if (c.boxEnd != nullptr) {
     const std::string& text = script.shown()[0].text;
     EXPECT_EQ(text.substr(text.size() - std::min(text.size(), strlen(c.boxEnd))), c.boxEnd);
+    if (c.error != 0) {  // the program that did not start, not the folder
+      EXPECT_EQ(Widen(text.substr(0, text.find('\n'))), self);
+    }
   }
   bool stays = c.error != 0;
   EXPECT_EQ(IsWindow(dialog) != FALSE, stays);
   MSG quit;
   EXPECT_EQ(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, !stays);
   if (!stays) {
-    EXPECT_EQ(quit.wParam, c.exitCode);
+    EXPECT_EQ(quit.wParam, std::min<DWORD>(c.exitCode, 2));  // a crash is a stop
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Starts, ElevationTest,
-    testing::Values(ElevationCase{"NotNeeded", false, 0, 0, "Installation complite"},
-                    ElevationCase{"Declined", true, ERROR_CANCELLED, 0, nullptr},
-                    ElevationCase{"NotStarted", true, ERROR_FILE_NOT_FOUND, 0, "File not found."},
-                    ElevationCase{"Completed", true, 0, 0, "Installation complite"},
-                    ElevationCase{"Stopped", true, 0, 2, nullptr}),
+    testing::Values(
+        ElevationCase{"NotNeeded", {}, false, 0, 0, "Installation complite"},
+        ElevationCase{"Declined", {kDenied}, true, ERROR_CANCELLED, 0, nullptr},
+        ElevationCase{"NotStarted", {kDenied}, true, ERROR_FILE_NOT_FOUND, 0, "File not found."},
+        ElevationCase{"Completed", {kDenied}, true, 0, 0, "Installation complite"},
+        ElevationCase{"Stopped", {kDenied}, true, 0, 2, nullptr},
+        ElevationCase{"Crashed", {kDenied}, true, 0, 0xC0000005, nullptr},
+        // A file server judges the user, whatever the token: the copy tells its reason.
+        ElevationCase{
+            "OnANetworkDrive", {kDenied}, false, 0, 0, "Installation complite", DRIVE_REMOTE},
+        // A taken name answers nothing; a name of the run's own is denied.
+        ElevationCase{"StrayNameInAProtectedFolder",
+                      {{"CreateFileA", "tavrick.tmp", ERROR_FILE_EXISTS},
+                       {"CreateFileA", ".tmp", ERROR_ACCESS_DENIED}},
+                      true,
+                      0,
+                      0,
+                      "Installation complite"},
+        // New files may be made, but another account's may not be replaced.
+        ElevationCase{"TargetNotReplaceable",
+                      {{"CreateFileA", "Tavrick.nsh", ERROR_ACCESS_DENIED}},
+                      true,
+                      0,
+                      0,
+                      "Installation complite",
+                      DRIVE_FIXED,
+                      true},
+        // The elevated program's current folder is not the dialog's.
+        ElevationCase{"TypedRelative",
+                      {kDenied},
+                      true,
+                      0,
+                      0,
+                      "Installation complite",
+                      DRIVE_FIXED,
+                      false,
+                      true}),
     [](const testing::TestParamInfo<ElevationCase>& info) { return std::string(info.param.name); });
 
-// The folder the elevated program is given: a mapped network drive's by the
+// The program the elevated start names: from a mapped network drive by the
 // share's name, which the elevated program can see; none where the system
 // gives no such name (as Wine does), and the setup installs in its own process.
 struct FolderCase {
   const char* name;
   UINT driveType;
   const wchar_t* finalPath;  // what the system calls the opened folder
-  const wchar_t* folder;     // nullptr: none can be formed; "": the folder as it is
+  const wchar_t* folder;     // nullptr: none can be formed; "": the program's path as it is
 };
 
 const FolderCase* g_folderCase;
@@ -521,24 +579,23 @@ class ElevatedFolderTest : public testing::TestWithParam<FolderCase> {};
 
 TEST_P(ElevatedFolderTest, IsTheOneTheElevatedProgramCanSee) {
   g_folderCase = &GetParam();
-  ScratchDir scratch;
-  std::string nsis = scratch / "NSIS";
-  LayOutNsis(nsis);
   PlantedImport driveType("GetDriveTypeA", reinterpret_cast<void*>(PlantedDriveType));
   PlantedImport finalPath("GetFinalPathNameByHandleW", reinterpret_cast<void*>(PlantedFinalPath));
-  WCHAR folder[MAX_PATH];
-  BOOL formed = FolderForElevated(nsis.c_str(), folder);
+  WCHAR self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  WCHAR program[MAX_PATH];
+  BOOL formed = ProgramForElevated(program);
   ASSERT_EQ(formed != FALSE, GetParam().folder != nullptr);
   if (formed) {
-    EXPECT_EQ(std::wstring(folder), *GetParam().folder ? GetParam().folder : Widen(nsis));
+    EXPECT_EQ(std::wstring(program), *GetParam().folder ? GetParam().folder : self);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Drives, ElevatedFolderTest,
     testing::Values(FolderCase{"Local", DRIVE_FIXED, L"", L""},
-                    FolderCase{"MappedShare", DRIVE_REMOTE, L"\\\\?\\UNC\\server\\tools\\NSIS",
-                               L"\\\\server\\tools\\NSIS"},
+                    FolderCase{"MappedShare", DRIVE_REMOTE, L"\\\\?\\UNC\\server\\tools\\Setup.exe",
+                               L"\\\\server\\tools\\Setup.exe"},
                     FolderCase{"MappedWithoutShareName", DRIVE_REMOTE, L"\\\\?\\Z:\\NSIS",
                                nullptr}),
     [](const testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.name); });

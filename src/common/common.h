@@ -50,6 +50,10 @@ DWORD ProbeFolder(const char* folder);
 // TRUE when folder exists as a folder (and not as a file).
 BOOL FolderExists(const char* folder);
 
+// TRUE when path lies on a file server: a \\server\share path, or one on a
+// drive that the system calls remote (a mapped network drive).
+BOOL IsOnNetwork(const char* path);
+
 // TRUE when folder holds makensis.exe: the test of an NSIS directory. The
 // folder's text is used as it is; a candidate that does not fit is not found,
 // and neither is one that begins like a server's name but names no server,

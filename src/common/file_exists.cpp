@@ -75,6 +75,19 @@ BOOL IsShortOfAShare(const char* candidate) {
 
 }  // namespace
 
+BOOL IsOnNetwork(const char* path) {
+  if (IsSeparator(path[0]) && IsSeparator(path[1])) {
+    // \\?\C:\ and \\.\C:\ name a drive's path; anything else a server's.
+    if ((path[2] != '?' && path[2] != '.') || !IsSeparator(path[3]) || path[4] == '\0' ||
+        path[5] != ':') {
+      return TRUE;
+    }
+    path += 4;
+  }
+  char root[] = {path[0], ':', '\\', '\0'};
+  return path[1] == ':' && GetDriveTypeA(root) == DRIVE_REMOTE;
+}
+
 BOOL IsNsisDir(const char* folder) {
   char candidate[kPathSize];
   return FormPath(candidate, folder, "makensis.exe") && !IsShortOfAShare(candidate) &&

@@ -93,6 +93,10 @@ void ShowProblem(const char* text) {
   ShowMessage(nullptr, "%s", text, nullptr, nullptr, MB_ICONERROR);
 }
 
+void ShowPathProblem(const char* path, const char* what) {
+  ShowMessage(nullptr, "%s: %s", path, what, nullptr, MB_ICONERROR);
+}
+
 BOOL AskToSkipMissing(HWND owner, const char* source) {
   if (g_unattended) {  // nobody is there to answer
     TellAboutPath(STD_ERROR_HANDLE, source, "missing from the package");

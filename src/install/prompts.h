@@ -45,6 +45,9 @@ int AskAfterFailedCopy(HWND owner, const char* source, const char* target, DWORD
 // Shows text with the error icon and no owner.
 void ShowProblem(const char* text);
 
+// Shows "path: what" as ShowProblem shows its text.
+void ShowPathProblem(const char* path, const char* what);
+
 // Shows "Installation aborted" and returns FALSE, so callers can stop with it.
 BOOL ShowAborted(HWND owner);
 

@@ -12,19 +12,20 @@ constexpr int kUncPrefixLength = sizeof kUncPrefix / sizeof(WCHAR) - 1;
 
 // The elevated program's switch, and the folder last, as NSIS installers take it.
 constexpr WCHAR kElevatedArguments[] = L"/E /D=";
-constexpr int kArgumentsSize = kPathSize + sizeof kElevatedArguments / sizeof(WCHAR);
+constexpr int kElevatedArgumentsLength = sizeof kElevatedArguments / sizeof(WCHAR) - 1;
+constexpr int kArgumentsSize = kPathSize + kElevatedArgumentsLength;
+
+constexpr char kNotStarted[] = "This program could not be started with administrator rights.\n%s";
+constexpr char kNoFolderGiven[] = "/E is the setup's own switch and needs /D=: scripts use /S.";
 
 }  // namespace
 
-BOOL FolderForElevated(const char* nsisDir, WCHAR* folder) {
-  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, nsisDir, -1, folder, kPathSize) == 0) {
-    return FALSE;
-  }
-  char root[] = {nsisDir[0], ':', '\\', '\0'};
-  if (nsisDir[1] != ':' || GetDriveTypeA(root) != DRIVE_REMOTE) {
+BOOL ReachableWhenElevated(WCHAR* path) {
+  char root[] = {static_cast<char>(path[0]), ':', '\\', '\0'};
+  if (path[1] != L':' || path[0] > L'z' || GetDriveTypeA(root) != DRIVE_REMOTE) {
     return TRUE;
   }
-  HANDLE handle = CreateFileA(nsisDir, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  HANDLE handle = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     return FALSE;
@@ -41,24 +42,21 @@ BOOL FolderForElevated(const char* nsisDir, WCHAR* folder) {
     }
   }
   // \\?\UNC\server\share\... is \\server\share\..., and no longer than it
-  folder[0] = L'\\';
-  folder[1] = L'\\';
-  int at = 2;
-  for (const WCHAR* c = final + kUncPrefixLength; (folder[at++] = *c) != L'\0'; ++c) {
-  }
+  path[0] = L'\\';
+  path[1] = L'\\';
+  lstrcpynW(path + 2, final + kUncPrefixLength, kPathSize - 2);
   return TRUE;
 }
 
-HANDLE StartElevated(HWND dialog, const char* nsisDir, const WCHAR* folder) {
-  WCHAR program[kPathSize];
-  WCHAR arguments[kArgumentsSize];
+BOOL ProgramForElevated(WCHAR* program) {
   GetModuleFileNameW(nullptr, program, kPathSize);  // it fitted at start
-  int at = 0;
-  for (const WCHAR* c = kElevatedArguments; *c != L'\0'; ++c) {
-    arguments[at++] = *c;
-  }
-  for (const WCHAR* c = folder; (arguments[at++] = *c) != L'\0'; ++c) {
-  }
+  return ReachableWhenElevated(program);
+}
+
+HANDLE StartElevated(HWND dialog, const WCHAR* program, const char* nsisDir) {
+  WCHAR arguments[kArgumentsSize];
+  lstrcpynW(arguments, kElevatedArguments, kArgumentsSize);
+  MultiByteToWideChar(CP_ACP, 0, nsisDir, -1, arguments + kElevatedArgumentsLength, kPathSize);
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
@@ -73,8 +71,14 @@ HANDLE StartElevated(HWND dialog, const char* nsisDir, const WCHAR* folder) {
   DWORD error = GetLastError();
   if (error != ERROR_CANCELLED) {  // the user said No to the prompt
     char reason[kReasonSize];
+    char text[kReasonSize + sizeof kNotStarted];
     DescribeError(error, reason, kReasonSize);
-    AskAboutPath(dialog, nsisDir, reason, MB_ICONERROR);
+    wsprintfA(text, kNotStarted, reason);
+    char name[kPathSize];  // shown only: a character the code page lacks may differ
+    if (!WideCharToMultiByte(CP_ACP, 0, program, -1, name, kPathSize, nullptr, nullptr)) {
+      name[0] = '\0';
+    }
+    AskAboutPath(dialog, name, text, MB_ICONERROR);
   }
   return nullptr;
 }
@@ -84,11 +88,13 @@ UINT WaitForExitCode(HANDLE process) {
   WaitForSingleObject(process, INFINITE);
   GetExitCodeProcess(process, &code);
   CloseHandle(process);
-  return code;
+  // Ended from outside, or crashed: files may be half in place.
+  return code <= kExitFailed ? code : kExitFailed;
 }
 
 UINT RunElevatedInstall(BOOL ready, const Arguments& arguments) {
-  BOOL completed = ready && arguments.folder != nullptr && arguments.problem == nullptr &&
+  const char* problem = arguments.folder == nullptr ? kNoFolderGiven : arguments.problem;
+  BOOL completed = ready && CanInstallInto(arguments.folder, problem) &&
                    RunInstallation(nullptr, g_szSetupDir, arguments.folder);
   DeleteLeftovers();
   return completed ? kExitSucceeded : kExitFailed;

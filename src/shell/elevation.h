@@ -5,23 +5,29 @@
 #include "common/common.h"
 #include "shell/unattended.h"
 
-// Puts into folder (kPathSize characters) nsisDir as an elevated program can
-// see it: a mapped network drive's folder by its \\server\share name, as the
-// drive's letter belongs to the user's logon session alone. FALSE when that
+// Rewrites path (kPathSize characters) as an elevated program can see it: a
+// path on a mapped network drive by its \\server\share name, as the drive's
+// letter belongs to the user's logon session alone. FALSE when that name
 // cannot be formed or does not fit.
-BOOL FolderForElevated(const char* nsisDir, WCHAR* folder);
+BOOL ReachableWhenElevated(WCHAR* path);
 
-// Starts the program again through the system's elevation prompt, owned by
-// dialog, to install into folder (nsisDir as FolderForElevated gives it), and
+// Puts the program's own path into program (kPathSize characters) as an
+// elevated program can reach it; FALSE when it cannot.
+BOOL ProgramForElevated(WCHAR* program);
+
+// Starts program (as ProgramForElevated gives it) again through the system's
+// elevation prompt, owned by dialog, to install into nsisDir, a full path, and
 // returns its process. nullptr when the user declined, or when the start
-// failed, which a box owned by dialog tells.
-HANDLE StartElevated(HWND dialog, const char* nsisDir, const WCHAR* folder);
+// failed, which a box owned by dialog tells, naming the program.
+HANDLE StartElevated(HWND dialog, const WCHAR* program, const char* nsisDir);
 
-// Waits for process to end, closes it, and returns its exit code.
+// Waits for process to end, closes it, and returns its exit code; one that is
+// not an installer's (a program ended from Task Manager, or one that crashed)
+// counts as a stop.
 UINT WaitForExitCode(HANDLE process);
 
 // The elevated program's run: installs the package from g_szSetupDir, when
 // ready says that UseSetupDir found it, into the folder that arguments name,
-// with the usual boxes but no dialog and no completion box, and returns the
-// exit code.
+// after the checks of an unattended run, with the usual boxes but no dialog
+// and no completion box, and returns the exit code.
 UINT RunElevatedInstall(BOOL ready, const Arguments& arguments);

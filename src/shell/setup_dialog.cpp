@@ -1,4 +1,5 @@
 #include "install/install.h"
+#include "install/prompts.h"
 #include "res/resource.h"
 #include <commctrl.h>
 
@@ -54,12 +55,18 @@ void Install(HWND hwnd) {
   if (!IsWindowEnabled(g_hwndInstall)) {
     return;
   }
+  char typed[kPathSize];
+  GetWindowTextA(g_hwndNsisDir, typed, kPathSize);
+  // The folder in full: the elevated program's current folder is not this one's.
   char buffer[kPathSize];
-  GetWindowTextA(g_hwndNsisDir, buffer, kPathSize);
-  WCHAR folder[kPathSize];
-  UINT code;
-  if (NeedsElevation(buffer) && FolderForElevated(buffer, folder)) {
-    HANDLE elevated = StartElevated(hwnd, buffer, folder);
+  DWORD length = GetFullPathNameA(typed, kPathSize, buffer, nullptr);
+  WCHAR program[kPathSize];
+  UINT code = kExitFailed;
+  if (length == 0 || length >= static_cast<DWORD>(kPathSize)) {
+    ShowPathTooLong(hwnd, typed);
+    DestroyWindow(hwnd);
+  } else if (NeedsElevation(buffer) && ProgramForElevated(program)) {
+    HANDLE elevated = StartElevated(hwnd, program, buffer);
     if (elevated == nullptr) {
       return;  // declined, or told why: the dialog stays
     }

@@ -13,11 +13,29 @@ constexpr char kEmptyFolder[] = "/D= names no folder.";
 constexpr char kUnusableFolder[] =
     "/D= names a folder that is too long or holds characters this system cannot use.";
 constexpr char kQuotedFolder[] = "/D= takes the folder without quotes.";
+constexpr char kRelativeFolder[] =
+    "/D= takes a full path, such as C:\\NSIS or \\\\server\\share\\NSIS.";
+constexpr char kNamesAFile[] = "names a file, not the NSIS folder";
+constexpr char kNoMakensis[] = "This folder holds no makensis.exe.";
 constexpr char kNeedsRights[] =
     "administrator rights are needed to install here: run the setup from an elevated prompt";
 
 BOOL IsBlank(WCHAR c) {
   return c == L' ' || c == L'\t';
+}
+
+BOOL IsSeparator(WCHAR c) {
+  return c == L'\\' || c == L'/';
+}
+
+// TRUE for a drive's path (C:\...) or a server's (\\server\...): what a
+// process started elsewhere reads as the same folder.
+BOOL IsFullPath(const WCHAR* path) {
+  WCHAR letter = static_cast<WCHAR>(path[0] | 0x20);
+  if (IsSeparator(path[0])) {
+    return IsSeparator(path[1]);
+  }
+  return letter >= L'a' && letter <= L'z' && path[1] == L':' && IsSeparator(path[2]);
 }
 
 // The end of the argument at, where quotes keep blanks inside it.
@@ -70,7 +88,10 @@ const char* TakeFolder(const WCHAR* text, char* folder) {
   if (end == 0) {
     return kEmptyFolder;
   }
-  return held ? nullptr : kUnusableFolder;
+  if (!held) {
+    return kUnusableFolder;
+  }
+  return IsFullPath(text) ? nullptr : kRelativeFolder;
 }
 
 }  // namespace
@@ -98,6 +119,27 @@ Arguments ReadArguments(const WCHAR* commandLine, char* folder) {
   }
 }
 
+BOOL CanInstallInto(const char* nsisDir, const char* problem) {
+  if (problem != nullptr) {
+    ShowProblem(problem);
+    return FALSE;
+  }
+  if (!IsNsisDir(nsisDir)) {
+    DWORD attributes = GetFileAttributesA(nsisDir);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      ShowPathProblem(nsisDir, kNamesAFile);
+    } else {
+      AskAboutPath(nullptr, nsisDir, kNoMakensis, MB_ICONERROR);
+    }
+    return FALSE;
+  }
+  if (NeedsElevation(nsisDir)) {  // neither run asks
+    ShowPathProblem(nsisDir, kNeedsRights);
+    return FALSE;
+  }
+  return TRUE;
+}
+
 UINT RunUnattended(BOOL ready, const Arguments& arguments) {
   char found[kPathSize];
   const char* nsisDir = arguments.folder;
@@ -109,18 +151,9 @@ UINT RunUnattended(BOOL ready, const Arguments& arguments) {
       problem = kNoNsisFound;
     }
   }
-  BOOL completed = FALSE;
-  if (!ready) {
-    // the setup directory has told its problem
-  } else if (problem != nullptr) {
-    TellCaller(STD_ERROR_HANDLE, problem);
-  } else if (!IsNsisDir(nsisDir)) {
-    AskAboutPath(nullptr, nsisDir, "This folder holds no makensis.exe.", MB_ICONERROR);
-  } else if (NeedsElevation(nsisDir)) {  // an unattended run never asks
-    TellAboutPath(STD_ERROR_HANDLE, nsisDir, kNeedsRights);
-  } else {
-    completed = PackageIsWhole(g_szSetupDir) && RunInstallation(nullptr, g_szSetupDir, nsisDir);
-  }
+  // Without its package the setup directory has told its problem.
+  BOOL completed = ready && CanInstallInto(nsisDir, problem) && PackageIsWhole(g_szSetupDir) &&
+                   RunInstallation(nullptr, g_szSetupDir, nsisDir);
   DeleteLeftovers();
   if (!completed) {
     TellCaller(STD_ERROR_HANDLE, kAborted);

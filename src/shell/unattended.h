@@ -17,9 +17,15 @@ struct Arguments {
 // for the elevated install; /D=,
 // the last argument, names the NSIS folder up to the line's end, spaces and
 // all, without quotes, and loses trailing blanks and backslashes (a drive's
-// root keeps its own). The folder goes into folder (kPathSize bytes), empty
-// when it cannot be held exactly.
+// root keeps its own); it must be a full path. The folder goes into folder
+// (kPathSize bytes), empty when it cannot be held exactly.
 Arguments ReadArguments(const WCHAR* commandLine, char* folder);
+
+// TRUE when the package may be installed into nsisDir: problem (why the
+// command line's folder cannot be used) is nullptr, the folder holds
+// makensis.exe, and this process has the rights it needs there. Otherwise
+// tells why, in a box or, in an unattended run, a line, and returns FALSE.
+BOOL CanInstallInto(const char* nsisDir, const char* problem);
 
 // Installs the package from g_szSetupDir, when ready says that UseSetupDir
 // found it, into the folder that arguments name, or into the one the dialog
