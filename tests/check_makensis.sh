@@ -3,10 +3,12 @@
 # program works with Debian's real makensis set up as that user's would be: a
 # script that begins with the line the completion box advises, includes the
 # installed header and calls the plug-in compiles, and so does the installed
-# example. A script without that line stops at the header.
-# Usage: check_makensis.sh WINE INSTALL_DRIVER SETUP_EXE PLUGIN_DLL
+# example. A script without that line stops at the header. A three-target
+# plug-in, installed by PluginSetup.exe from its description, serves a script
+# of each target.
+# Usage: check_makensis.sh WINE INSTALL_DRIVER SETUP_EXE PLUGIN_DLL PLUGIN_SETUP_EXE PLUGIN64_DLL
 set -euo pipefail
-wine=$1 driver=$2 setup=$3 plugin=$4
+wine=$1 driver=$2 setup=$3 plugin=$4 plugin_setup=$5 plugin64=$6
 work=$(mktemp -d /tmp/tavrick-makensis.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 windows() { echo "Z:${1//\//\\}"; }
@@ -26,10 +28,42 @@ lay_out_nsis() {
   printf 'MZ stand-in for the NSIS compiler' >"$nsis/makensis.exe"
 }
 
+# The README's three-target plug-in, Widget, as its author ships it.
+widget=$work/widget
+mkdir -p "$widget"/Plugins/{x86-ansi,x86-unicode,amd64-unicode} "$widget/Examples"
+cp "$plugin" "$widget/Plugins/x86-ansi/Widget.dll"
+cp "$plugin" "$widget/Plugins/x86-unicode/Widget.dll"
+cp "$plugin64" "$widget/Plugins/amd64-unicode/Widget.dll"
+printf '!macro WidgetHello\r\n  Widget::Hello\r\n!macroend\r\n' >"$widget/Widget.nsh"
+printf 'Widget\r\n' >"$widget/Readme.txt"
+printf 'OutFile widget.exe\r\n!include Widget.nsh\r\nSection\r\n  !insertmacro WidgetHello\r\nSectionEnd\r\n' \
+  >"$widget/Examples/Widget.nsi"
+cp "$plugin_setup" "$widget/WidgetSetup.exe"
+printf '%s\r\n' '[Package]' 'Name=Widget' 'Title=Widget plug-in for NSIS' '' '[Files]' \
+  'Plugins\x86-ansi\Widget.dll=Plugins\x86-ansi\Widget.dll' \
+  'Plugins\x86-unicode\Widget.dll=Plugins\x86-unicode\Widget.dll' \
+  'Plugins\amd64-unicode\Widget.dll=Plugins\amd64-unicode\Widget.dll' \
+  'Include\Widget.nsh=Widget.nsh' 'Docs\Widget\Readme.txt=Readme.txt' \
+  'Examples\Widget\Widget.nsi=Examples\Widget.nsi' >"$widget/WidgetSetup.ini"
+
 # kind | plug-in folders | makensis options | NSISDIR names it, the registry another
+# Kinds named widget-* install Widget with WidgetSetup.exe /S, and their last
+# field is the script's first line.
 while IFS='|' read -r kind folders options nsisdir; do
   nsis=$work/$kind/NSIS registered=$nsis
   lay_out_nsis "$nsis" $folders
+  if [[ $kind == widget-* ]]; then
+    "$wine" "$(windows "$widget/WidgetSetup.exe")" /S "/D=$(windows "$nsis")" >/dev/null ||
+      fail "WidgetSetup.exe /S did not complete"
+    printf '%s\r\n' "$nsisdir" '!include Widget.nsh' 'OutFile test.exe' 'Section' \
+      '  !insertmacro WidgetHello' 'SectionEnd' >"$work/$kind/test.nsi"
+    (cd "$work/$kind" && NSISDIR=$nsis makensis -V2 ${options:+"$options"} test.nsi) ||
+      fail "a script for this target does not compile"
+    NSISDIR=$nsis makensis -V2 ${options:+"$options"} "$nsis/Examples/Widget/Widget.nsi" ||
+      fail "the installed example does not compile"
+    echo "ok: $kind"
+    continue
+  fi
   if [[ $nsisdir == yes ]]; then
     registered=$work/$kind/Registered
     lay_out_nsis "$registered" x86-ansi x86-unicode
@@ -60,6 +94,9 @@ nsis3-64bit-makensis|x86-ansi x86-unicode amd64-unicode|-XTarget amd64-unicode|
 nsisdir-elsewhere|x86-ansi x86-unicode||yes
 nsis3-without-x86-ansi|x86-unicode||
 nsis2|||
+widget-x86-ansi|x86-ansi x86-unicode amd64-unicode||Target x86-ansi
+widget-x86-unicode|x86-ansi x86-unicode amd64-unicode||Unicode true
+widget-amd64-unicode|x86-ansi x86-unicode amd64-unicode|-XTarget amd64-unicode|
 KINDS
 
 kind=unicode-script

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Static checks of the shipped 32-bit program: PE machine and subsystem, entry
 # point, imports and resources.
-# Usage: check_program.sh TavrickSetup.exe TavrickSetup.map
+# Usage: check_program.sh PROGRAM.exe PROGRAM.map (TavrickSetup or PluginSetup)
 set -uo pipefail
 exe=$1 map=$2
 objdump=i686-w64-mingw32-objdump

@@ -18,7 +18,7 @@ class InstallFileTest : public testing::Test {
     WriteFile(source / "Tavrick.nsh", "new header");
   }
   BOOL Install(const std::string& targetDir) {
-    return InstallFile(owner.get(), source.c_str(), "Tavrick.nsh", targetDir.c_str(),
+    return InstallFile(owner.get(), source.c_str(), "Tavrick.nsh", targetDir.c_str(), "Tavrick.nsh",
                        scratch.path().c_str());
   }
   std::vector<std::string> Shown(const MessageBoxScript& script) {
@@ -217,7 +217,7 @@ class MissingSourceTest : public InstallFileTest,
 
 TEST_P(MissingSourceTest, AsksAndLeavesTheTargetFolderAlone) {
   MessageBoxScript script{GetParam().answer};
-  EXPECT_EQ(InstallFile(owner.get(), source.c_str(), "Missing.dll", target.c_str(),
+  EXPECT_EQ(InstallFile(owner.get(), source.c_str(), "Missing.dll", target.c_str(), "Missing.dll",
                         scratch.path().c_str()),
             GetParam().result);
   EXPECT_EQ(Shown(script), std::vector<std::string>{MissingBox(source / "Missing.dll")});
@@ -232,7 +232,7 @@ TEST_F(InstallFileTest, PromptShowsAWholePathOfFullLength) {
   std::string longFolder = PaddedPath(source, kPathSize - 1 - 12);  // + "\Missing.dll"
   MessageBoxScript script{IDYES};
   EXPECT_TRUE(InstallFile(owner.get(), longFolder.c_str(), "Missing.dll", target.c_str(),
-                          scratch.path().c_str()));
+                          "Missing.dll", scratch.path().c_str()));
   ASSERT_EQ((longFolder + "\\Missing.dll").size(), size_t{kPathSize - 1});
   EXPECT_EQ(Shown(script), std::vector<std::string>{MissingBox(longFolder + "\\Missing.dll")});
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
+#include "install/package.h"
 #include "shell/setup_dir.h"
 #include "support/message_boxes.h"
 #include "support/scratch.h"
@@ -86,5 +88,28 @@ TEST(UsableSetupDirTest, PlainFolderWithThePackageIsTakenWithoutAWord) {
   EXPECT_EQ(g_szSetupDir, scratch.path());
   EXPECT_TRUE(script.shown().empty());
 }
+
+}  // namespace
+
+namespace {
+
+// The caption a description gives: its Title, or one made from its Name.
+class DescriptionTitleTest : public testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(DescriptionTitleTest, CaptionsEveryWindow) {
+  ScratchDir scratch;
+  WriteFile(scratch / "WidgetSetup.ini", std::string("[Package]\r\nName=Widget\r\n") +
+                                             GetParam().first +
+                                             "[Files]\r\nInclude\\Widget.nsh=Widget.nsh\r\n");
+  const Package* builtIn = g_package;
+  ASSERT_TRUE(ReadDescription(Widen(scratch.path()).c_str(), L"WidgetSetup.exe"));
+  EXPECT_STREQ(g_package->title, GetParam().second);
+  g_package = builtIn;
+}
+
+INSTANTIATE_TEST_SUITE_P(Titles, DescriptionTitleTest,
+                         testing::Values(std::make_pair("Title=Widget for NSIS\r\n",
+                                                        "Widget for NSIS"),
+                                         std::make_pair("", "Widget plug-in setup")));
 
 }  // namespace

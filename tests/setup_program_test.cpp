@@ -546,3 +546,245 @@ TEST_F(SetupProgramEdgeTest, WhenTheDialogCannotBeCreatedTheProgramEndsAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// PluginSetup.exe, renamed as a plug-in's author ships it, run with /S against
+// its description: what lands in NSIS, the exit code, and a line it writes.
+struct DescribedCase {
+  const char* name;
+  std::string description;              // WidgetSetup.ini; "" for none
+  std::vector<std::string> files;       // the package's files, each holding its own name
+  std::vector<const char*> pluginDirs;  // NSIS 3's plug-in folders; none for NSIS 2
+  int exitCode;
+  std::vector<std::string> installed;  // "file=content" under NSIS
+  std::string
+      says;  // what it writes besides a line per file and its last line, "@" for the scratch
+};
+
+constexpr char kWidget[] = "[Package]\r\nName=Widget\r\n[Files]\r\n";
+const std::vector<const char*> kNsis3 = {"x86-ansi", "x86-unicode", "amd64-unicode"};
+const std::vector<const char*> kNsis2 = {};
+const std::vector<std::string> kNothing = {};
+
+class DescribedPackageTest : public testing::TestWithParam<DescribedCase> {};
+
+TEST_P(DescribedPackageTest, InstallsWhatItsDescriptionSays) {
+  const DescribedCase& c = GetParam();
+  ScratchDir scratch;
+  std::string setupDir = scratch / "package";
+  std::string nsis = scratch / "NSIS";
+  LayOutNsis(nsis);
+  for (const char* folder : c.pluginDirs) {
+    MakeFolder(nsis / "Plugins" / folder);
+  }
+  for (const std::string& file : c.files) {
+    WriteFile(setupDir / file, file);
+  }
+  if (!c.description.empty()) {
+    WriteFile(setupDir / "WidgetSetup.ini", c.description);
+  }
+  std::string exe = setupDir / "WidgetSetup.exe";
+  ASSERT_TRUE(CopyFileA((TestProgramFolder() / "..\\PluginSetup.exe").c_str(), exe.c_str(), FALSE));
+  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+  HANDLE output = CreateFileA((scratch / "out.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                              &inherited, CREATE_ALWAYS, 0, nullptr);
+  {
+    SetupProcess setup(Widen(exe), "/S /D=" + nsis, scratch.path(), output, output);
+    EXPECT_EQ(setup.WaitForExit(), c.exitCode);
+  }
+  CloseHandle(output);
+  std::vector<std::string> installed;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(nsis)) {
+    std::string file = entry.path().string().substr(nsis.size() + 1);
+    if (entry.is_regular_file() && file != "makensis.exe") {
+      installed.push_back(file + "=" + ReadFile(entry.path().string()));
+    }
+  }
+  std::sort(installed.begin(), installed.end());
+  EXPECT_EQ(installed, c.installed);
+  std::vector<std::string> said;
+  for (const std::string& line : Lines(ReadFile(scratch / "out.txt"))) {
+    if (!line.empty() &&
+        line.substr(line.size() - std::min<size_t>(line.size(), 11)) != ": installed") {
+      said.push_back(line);
+    }
+  }
+  std::vector<std::string> expected;
+  if (!c.says.empty()) {
+    expected.push_back(InScratch(c.says, scratch));
+  }
+  expected.push_back(c.exitCode == 0 ? "Installation complete" : "Installation aborted");
+  EXPECT_EQ(said, expected);
+}
+
+// Where the plug-ins of each layout real distributions ship go.
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, DescribedPackageTest,
+    testing::Values(
+        DescribedCase{
+            "ThreeTargets",
+            std::string(kWidget) +
+                "Plugins\\x86-ansi\\Widget.dll=Plugins\\x86-ansi\\Widget.dll\r\n"
+                "Plugins\\x86-unicode\\Widget.dll=Plugins\\x86-unicode\\Widget.dll\r\n"
+                "Plugins\\amd64-unicode\\Widget.dll=Plugins\\amd64-unicode\\Widget.dll\r\n"
+                "Include\\Widget.nsh=Widget.nsh\r\nDocs\\Widget\\Readme.txt=Readme.txt\r\n"
+                "Examples\\Widget\\Widget.nsi=Examples\\Widget.nsi\r\n",
+            {"Plugins\\x86-ansi\\Widget.dll", "Plugins\\x86-unicode\\Widget.dll",
+             "Plugins\\amd64-unicode\\Widget.dll", "Widget.nsh", "Readme.txt",
+             "Examples\\Widget.nsi"},
+            kNsis3,
+            0,
+            {"Docs\\Widget\\Readme.txt=Readme.txt",
+             "Examples\\Widget\\Widget.nsi=Examples\\Widget.nsi", "Include\\Widget.nsh=Widget.nsh",
+             "Plugins\\amd64-unicode\\Widget.dll=Plugins\\amd64-unicode\\Widget.dll",
+             "Plugins\\x86-ansi\\Widget.dll=Plugins\\x86-ansi\\Widget.dll",
+             "Plugins\\x86-unicode\\Widget.dll=Plugins\\x86-unicode\\Widget.dll"},
+            ""},
+        DescribedCase{
+            "HeaderAtTheRootTwoTargets",
+            std::string(kWidget) + "Include\\Widget.nsh=Widget.nsh\r\n"
+                                   "Plugins\\x86-ansi\\Widget.dll=ansi\\Widget.dll\r\n"
+                                   "Plugins\\x86-unicode\\Widget.dll=unicode\\Widget.dll\r\n",
+            {"Widget.nsh", "ansi\\Widget.dll", "unicode\\Widget.dll"},
+            {"x86-unicode"},
+            0,
+            {"Include\\Widget.nsh=Widget.nsh", "Plugins\\x86-ansi\\Widget.dll=ansi\\Widget.dll",
+             "Plugins\\x86-unicode\\Widget.dll=unicode\\Widget.dll"},
+            ""},
+        DescribedCase{"RenamedUnicodeDll",
+                      std::string(kWidget) + "Plugins\\x86-unicode\\Widget.dll=WidgetW.dll\r\n",
+                      {"WidgetW.dll"},
+                      kNsis3,
+                      0,
+                      {"Plugins\\x86-unicode\\Widget.dll=WidgetW.dll"},
+                      ""},
+        DescribedCase{"OneDllForTwoTargets",
+                      std::string(kWidget) + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n" +
+                          "Plugins\\x86-unicode\\Widget.dll=Widget.dll\r\n",
+                      {"Widget.dll"},
+                      kNsis3,
+                      0,
+                      {"Plugins\\x86-ansi\\Widget.dll=Widget.dll",
+                       "Plugins\\x86-unicode\\Widget.dll=Widget.dll"},
+                      ""},
+        DescribedCase{"AnsiOnlyIntoNsis2",
+                      std::string(kWidget) + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n",
+                      {"Widget.dll"},
+                      kNsis2,
+                      0,
+                      {"Plugins\\Widget.dll=Widget.dll"},
+                      ""},
+        DescribedCase{"AnsiOnlyIntoNsis3",
+                      std::string(kWidget) + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n",
+                      {"Widget.dll"},
+                      {"x86-unicode"},
+                      0,
+                      {"Plugins\\x86-ansi\\Widget.dll=Widget.dll"},
+                      "Widget is an ANSI plug-in: a script that uses it needs the line \"Target "
+                      "x86-ansi\" at its top, as NSIS 3.07 and later build Unicode installers "
+                      "otherwise (a 32-bit makensis also takes \"Unicode false\")."},
+        DescribedCase{"TwoTargetsIntoNsis2",
+                      std::string(kWidget) + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n" +
+                          "Plugins\\amd64-unicode\\Widget.dll=Widget.dll\r\n",
+                      {"Widget.dll"},
+                      kNsis2,
+                      0,
+                      {"Plugins\\Widget.dll=Widget.dll"},
+                      "NSIS 2 loads ANSI plug-ins only: Widget's Unicode and 64-bit plug-ins were "
+                      "not installed."},
+        DescribedCase{"UnicodeOnlyIntoNsis2",
+                      std::string(kWidget) + "Include\\Widget.nsh=Widget.nsh\r\n" +
+                          "Plugins\\x86-unicode\\Widget.dll=Widget.dll\r\n",
+                      {"Widget.nsh", "Widget.dll"},
+                      kNsis2,
+                      2,
+                      kNothing,
+                      "@\\NSIS: is NSIS 2, which loads none of these plug-ins"}),
+    [](const testing::TestParamInfo<DescribedCase>& info) { return std::string(info.param.name); });
+
+// A description that cannot be used: nothing is written, and the line at
+// fault is named.
+DescribedCase Unusable(const char* name, const std::string& files, const std::string& line) {
+  return {name,     std::string(kWidget) + files,          {"Widget.nsh"}, kNsis3, 2,
+          kNothing, "@\\package\\WidgetSetup.ini: " + line};
+}
+
+std::string ManyLines(int count) {
+  std::string lines;
+  for (int i = 0; i < count; ++i) {
+    lines += "Include\\W" + std::to_string(i) + ".nsh=Widget.nsh\r\n";
+  }
+  return lines;
+}
+
+const std::string kNotPlain =
+    ": holds a name that is empty, . or .., a device's name (CON, NUL, COM1 ...), ends in a dot "
+    "or a blank, or holds a character that file names cannot hold (\\ / : * ? \" < > |), or one "
+    "this system's code page lacks";
+const std::string kNowhere =
+    ": goes nowhere the setup installs to: Include\\, Docs\\<Name>\\, Examples\\<Name>\\, "
+    "Plugins\\x86-ansi\\, Plugins\\x86-unicode\\ or Plugins\\amd64-unicode\\, then the file's name";
+
+INSTANTIATE_TEST_SUITE_P(
+    Unusable, DescribedPackageTest,
+    testing::Values(
+        DescribedCase{"NoDescription",
+                      "",
+                      {"Widget.nsh"},
+                      kNsis3,
+                      2,
+                      kNothing,
+                      "@\\package\\WidgetSetup.ini: [Package]: no such file: the setup installs "
+                      "the files that this description, beside it and named as it is, lists"},
+        DescribedCase{"NoName",
+                      "[Files]\r\nInclude\\Widget.nsh=Widget.nsh\r\n",
+                      {},
+                      kNsis3,
+                      2,
+                      kNothing,
+                      "@\\package\\WidgetSetup.ini: [Package]: has no Name, which names the "
+                      "package's Docs and Examples folders"},
+        DescribedCase{"NameThatClimbs",
+                      "[Package]\r\nName=..\r\n[Files]\r\nInclude\\W.nsh=W.nsh",
+                      {},
+                      kNsis3,
+                      2,
+                      kNothing,
+                      "@\\package\\WidgetSetup.ini: Name=.." + kNotPlain},
+        Unusable("ElsewhereInNsis", "Bin\\Widget.dll=Widget.nsh",
+                 "Bin\\Widget.dll=Widget.nsh" + kNowhere),
+        Unusable("AnotherPackagesDocs", "Docs\\Other\\Readme.txt=Widget.nsh",
+                 "Docs\\Other\\Readme.txt=Widget.nsh" + kNowhere),
+        Unusable("DestinationClimbs", "Include\\..\\..\\Widget.nsh=Widget.nsh",
+                 "Include\\..\\..\\Widget.nsh=Widget.nsh" + kNowhere),
+        Unusable("SourceClimbs", "Include\\Widget.nsh=..\\Widget.nsh",
+                 "Include\\Widget.nsh=..\\Widget.nsh" + kNotPlain),
+        Unusable("SourceOnADrive", "Include\\Widget.nsh=C:\\Widget.nsh",
+                 "Include\\Widget.nsh=C:\\Widget.nsh" + kNotPlain),
+        Unusable("SourceAtTheRoot", "Include\\Widget.nsh=\\Widget.nsh",
+                 "Include\\Widget.nsh=\\Widget.nsh" + kNotPlain),
+        Unusable("SourceOnAServer", "Include\\Widget.nsh=\\\\server\\share\\Widget.nsh",
+                 "Include\\Widget.nsh=\\\\server\\share\\Widget.nsh" + kNotPlain),
+        Unusable("AStream", "Include\\Widget.nsh:x=Widget.nsh",
+                 "Include\\Widget.nsh:x=Widget.nsh" + kNotPlain),
+        Unusable("ADevice", "Include\\Widget.nsh=Include\\NUL.nsh",
+                 "Include\\Widget.nsh=Include\\NUL.nsh" + kNotPlain),
+        Unusable("ANumberedDevice", "Include\\com1=Widget.nsh",
+                 "Include\\com1=Widget.nsh" + kNotPlain),
+        Unusable("TrailingDot", "Include\\Widget.nsh.=Widget.nsh",
+                 "Include\\Widget.nsh.=Widget.nsh" + kNotPlain),
+        Unusable("NoEquals", "Include\\Widget.nsh",
+                 "Include\\Widget.nsh: needs '=' between where "
+                 "the file goes and the file in the package"),
+        Unusable("TheSameDestinationTwice",
+                 "Include\\Widget.nsh=Widget.nsh\r\ninclude\\WIDGET.nsh=Widget.nsh",
+                 "include\\WIDGET.nsh=Widget.nsh: names a destination that an earlier line names"),
+        Unusable("NoFiles", "", "[Files]: lists no file"),
+        Unusable("MoreLinesThanItHolds", ManyLines(33),
+                 "[Files]: lists more files than the setup holds (32)"),
+        Unusable("LongerThanItsBuffer", "Include\\Widget.nsh=" + std::string(17000, 'w'),
+                 "[Files]: is longer than the setup can read")),
+    [](const testing::TestParamInfo<DescribedCase>& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -133,14 +133,14 @@ DWORD Place(const char* source, const char* target, const char* targetDir, const
 
 }  // namespace
 
-BOOL InstallFile(HWND owner, const char* sourceDir, const char* fileName, const char* targetDir,
-                 const char* targetRoot) {
+BOOL InstallFile(HWND owner, const char* sourceDir, const char* sourceName, const char* targetDir,
+                 const char* targetName, const char* targetRoot) {
   char source[kPathSize];
   char target[kPathSize];
-  if (!FormPath(source, sourceDir, fileName)) {
+  if (!FormPath(source, sourceDir, sourceName)) {
     return ShowPathTooLong(owner, source);
   }
-  if (!FormPath(target, targetDir, fileName)) {
+  if (!FormPath(target, targetDir, targetName)) {
     return ShowPathTooLong(owner, target);
   }
   // Retry repeats the whole step, both probes included: a package file found

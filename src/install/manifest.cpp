@@ -2,23 +2,57 @@
 
 namespace {
 
-// The package's name: its sub-folder under NSIS's Docs and Examples.
-constexpr char kPackageName[] = "Tavrick";
-
 // The plug-in folders that only NSIS 3 has; any one of them tells it.
-constexpr const char* kNsis3PluginFolders[] = {"Plugins\\x86-ansi", "Plugins\\x86-unicode",
-                                               "Plugins\\amd64-unicode"};
-
-}  // namespace
+constexpr const char* kNsis3PluginFolders[] = {kAnsiPlugins, kUnicodePlugins, kAmd64Plugins};
 
 // NSIS 3 looks for plug-ins of 8-bit scripts in Plugins\x86-ansi only, which
 // its installer may have left out; older versions use Plugins itself.
-const InstallItem InstallManifest[kInstallItemCount] = {
-    {nullptr, "Readme.txt", "Docs", kPackageName, FALSE},
-    {"Example", "TavrickTest.nsi", "Examples", kPackageName, FALSE},
-    {"Include", "Tavrick.nsh", "Include", nullptr, FALSE},
-    {"Plugin", "Tavrick.dll", "Plugins", "x86-ansi", TRUE},
+constexpr InstallItem kTavrickItems[] = {
+    {"Readme.txt", "Docs\\Tavrick", "Readme.txt"},
+    {"Example\\TavrickTest.nsi", "Examples\\Tavrick", "TavrickTest.nsi"},
+    {"Include\\Tavrick.nsh", "Include", "Tavrick.nsh"},
+    {"Plugin\\Tavrick.dll", kAnsiPlugins, "Tavrick.dll"},
 };
+
+constexpr char kUnusableFolderName[] =
+    "The name of the package's folder holds characters that this system cannot use here.\n\n"
+    "Move the package to a folder with a plain name, such as C:\\Tavrick, and start the setup "
+    "again.";
+
+// Opened from inside a zip, the program alone is extracted to a temporary
+// folder; run elevated, it cannot see the user's mapped network drives.
+constexpr char kPackageNotFound[] =
+    "The package's files cannot be found beside TavrickSetup.exe.\n\n"
+    "Extract the whole package, with its Example, Include and Plugin folders, to a folder on "
+    "this computer and start the setup from there. A network drive is not visible to a setup "
+    "that runs as administrator.";
+
+}  // namespace
+
+const Package kTavrickPackage = {"Tavrick",
+                                 SETUP_TITLE,
+                                 "Installation complite",
+                                 "File does not exists. Continue?",
+                                 kPackageNotFound,
+                                 kUnusableFolderName,
+                                 sizeof kTavrickItems / sizeof kTavrickItems[0],
+                                 kTavrickItems};
+
+BOOL IsUnder(const char* folder, const char* top) {
+  char head[kPathSize];
+  int length = lstrlenA(top);
+  CopyText(head, length + 1, folder);
+  return lstrcmpiA(head, top) == 0 && (folder[length] == '\0' || folder[length] == '\\');
+}
+
+BOOL PackageHas(const char* folder) {
+  for (const InstallItem& item : g_package) {
+    if (lstrcmpiA(item.folder, folder) == 0) {
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
 
 DWORD ProbeNsis3(const char* nsisDir, BOOL* nsis3) {
   char folder[kPathSize];

@@ -1,3 +1,4 @@
+#include "install/package.h"
 #include "install/prompts.h"
 
 namespace {
@@ -39,7 +40,7 @@ int ShowMessage(HWND owner, const char* format, const char* first, const char* s
   char message[kMessageSize];
   wsprintfA(message, format, first, second, third);
   if (!g_unattended) {
-    return MessageBoxA(owner, message, SETUP_TITLE, flags);
+    return MessageBoxA(owner, message, g_package->title, flags);
   }
   UINT buttons = flags & MB_TYPEMASK;
   if (buttons == MB_YESNOCANCEL) {
@@ -102,7 +103,7 @@ BOOL AskToSkipMissing(HWND owner, const char* source) {
     TellAboutPath(STD_ERROR_HANDLE, source, "missing from the package");
     return FALSE;
   }
-  return AskAboutPath(owner, source, "File does not exists. Continue?",
+  return AskAboutPath(owner, source, g_package->missing,
                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDNO;
 }
 
@@ -123,7 +124,7 @@ int AskAfterFailedCopy(HWND owner, const char* source, const char* target, DWORD
 
 BOOL ShowAborted(HWND owner) {
   if (!g_unattended) {  // an unattended run ends with its own last line
-    MessageBoxA(owner, kAborted, SETUP_TITLE, MB_ICONWARNING);
+    MessageBoxA(owner, kAborted, g_package->title, MB_ICONWARNING);
   }
   return FALSE;
 }

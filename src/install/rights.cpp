@@ -89,11 +89,11 @@ BOOL NeedsElevation(const char* nsisDir) {
   ProbeNsis3(nsisDir, &nsis3);
   char folder[kPathSize];
   char target[kPathSize];
-  for (const InstallItem& item : InstallManifest) {
+  for (const InstallItem& item : g_package) {
     if (!FormTargetFolder(item, nsisDir, nsis3, folder)) {
       continue;
     }
-    if (FormPath(target, folder, item.fileName) && DeniesReplacing(target)) {
+    if (FormPath(target, folder, item.name) && DeniesReplacing(target)) {
       return TRUE;
     }
     if (DeniesNewFiles(folder)) {

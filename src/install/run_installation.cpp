@@ -6,80 +6,71 @@ namespace {
 // GetTempFileNameA takes a folder of at most MAX_PATH - 14 characters.
 constexpr int kTempFolderSize = kPathSize - 13;
 
-BOOL FormSourceFolder(const InstallItem& item, const char* setupDir, char* folder) {
-  if (item.sourceFolder == nullptr) {
-    return CopyText(folder, kPathSize, setupDir);
-  }
-  return FormPath(folder, setupDir, item.sourceFolder);
-}
+constexpr char kNoAnsiPlugin[] = "is NSIS 2, which loads none of these plug-ins";
 
 }  // namespace
 
+BOOL Installs(const InstallItem& item, BOOL nsis3) {
+  return nsis3 || !IsUnder(item.folder, "Plugins") || lstrcmpiA(item.folder, kAnsiPlugins) == 0;
+}
+
 BOOL FormTargetFolder(const InstallItem& item, const char* nsisDir, BOOL nsis3, char* folder) {
-  if (!FormPath(folder, nsisDir, item.targetFolder)) {
-    return FALSE;
-  }
-  if (item.targetChild == nullptr || (item.childOnlyOnNsis3 && !nsis3)) {
-    return TRUE;
-  }
-  char child[kPathSize];
-  BOOL fits = FormPath(child, folder, item.targetChild);
-  CopyText(folder, kPathSize, child);
-  return fits;
+  return FormPath(folder, nsisDir,
+                  nsis3 || !IsUnder(item.folder, "Plugins") ? item.folder : "Plugins");
 }
 
 namespace {
 
 // Sets *nsis3 to whether nsisDir is NSIS 3, asking again while a probe fails
-// for any reason but absence; the box names the item, whose folder depends on
-// it. FALSE when the user stops the installation.
-BOOL FindNsisVersion(HWND owner, const InstallItem& item, const char* setupDir, const char* nsisDir,
-                     BOOL* nsis3) {
+// for any reason but absence; the box names the first plug-in, whose folder
+// depends on it. FALSE when the user stops the installation.
+BOOL FindNsisVersion(HWND owner, const char* setupDir, const char* nsisDir, BOOL* nsis3) {
+  const InstallItem* plugin = nullptr;
+  for (const InstallItem& item : g_package) {
+    if (plugin == nullptr && IsUnder(item.folder, "Plugins")) {
+      plugin = &item;
+    }
+  }
+  if (plugin == nullptr) {
+    return TRUE;  // nothing depends on it
+  }
   char folder[kPathSize];
-  char sourceFolder[kPathSize];
   char source[kPathSize];
   for (;;) {
     DWORD probe = ProbeNsis3(nsisDir, nsis3);
     if (probe == ERROR_SUCCESS) {
       return TRUE;
     }
-    FormTargetFolder(item, nsisDir, TRUE, folder);
-    FormSourceFolder(item, setupDir, sourceFolder);
-    FormPath(source, sourceFolder, item.fileName);
+    FormTargetFolder(*plugin, nsisDir, TRUE, folder);
+    FormPath(source, setupDir, plugin->source);
     if (AskAfterFailedCopy(owner, source, folder, probe) != IDRETRY) {
       return ShowAborted(owner);
     }
   }
 }
 
-// Forms the item's source and target folders. Returns FALSE when a folder, or
-// the path of the item's file in it, does not fit, or the target folder is too
-// long to hold a temporary file; tooLong then holds the beginning of that path.
+// Forms the item's target folder. Returns FALSE when the item's source or
+// target path does not fit, or the target folder is too long to hold a
+// temporary file; tooLong then holds the beginning of that path.
 BOOL FormFolders(const InstallItem& item, const char* setupDir, const char* nsisDir, BOOL nsis3,
-                 char* source, char* target, char* tooLong) {
-  const char* folders[] = {source, target};
-  const BOOL fits[] = {FormSourceFolder(item, setupDir, source),
-                       FormTargetFolder(item, nsisDir, nsis3, target)};
-  for (int i = 0; i < 2; ++i) {
-    if (!fits[i]) {
-      CopyText(tooLong, kPathSize, folders[i]);
-      return FALSE;
-    }
-    if (!FormPath(tooLong, folders[i], item.fileName)) {
-      return FALSE;
-    }
+                 char* target, char* tooLong) {
+  if (!FormPath(tooLong, setupDir, item.source)) {
+    return FALSE;
   }
-  return CopyText(tooLong, kTempFolderSize, target);
+  if (!FormTargetFolder(item, nsisDir, nsis3, target)) {
+    CopyText(tooLong, kPathSize, target);
+    return FALSE;
+  }
+  return FormPath(tooLong, target, item.name) && CopyText(tooLong, kTempFolderSize, target);
 }
 
 }  // namespace
 
 BOOL PackageIsPresent(const char* setupDir) {
-  char folder[kPathSize];
   char path[kPathSize];
-  for (const InstallItem& item : InstallManifest) {
-    if (item.sourceFolder != nullptr && FormSourceFolder(item, setupDir, folder) &&
-        FormPath(path, folder, item.fileName) && FileExists(path)) {
+  for (const InstallItem& item : g_package) {
+    if (!IsUnder(item.folder, "Docs") && FormPath(path, setupDir, item.source) &&
+        FileExists(path)) {
       return TRUE;
     }
   }
@@ -87,11 +78,9 @@ BOOL PackageIsPresent(const char* setupDir) {
 }
 
 BOOL PackageIsWhole(const char* setupDir) {
-  char folder[kPathSize];
   char path[kPathSize];
-  for (const InstallItem& item : InstallManifest) {
-    FormSourceFolder(item, setupDir, folder);
-    FormPath(path, folder, item.fileName);
+  for (const InstallItem& item : g_package) {
+    FormPath(path, setupDir, item.source);
     if (!FileExists(path) && !AskToSkipMissing(nullptr, path)) {
       return FALSE;
     }
@@ -100,26 +89,31 @@ BOOL PackageIsWhole(const char* setupDir) {
 }
 
 BOOL RunInstallation(HWND owner, const char* setupDir, const char* nsisDir) {
-  char source[kPathSize];
   char target[kPathSize];
   char tooLong[kPathSize];
-  // The plug-in's folder is decided once, for the check and the copy alike.
+  // The plug-ins' folders are decided once, for the check and the copy alike.
   BOOL nsis3 = FALSE;
-  for (const InstallItem& item : InstallManifest) {
-    if (item.childOnlyOnNsis3 && !FindNsisVersion(owner, item, setupDir, nsisDir, &nsis3)) {
-      return FALSE;
-    }
+  if (!FindNsisVersion(owner, setupDir, nsisDir, &nsis3)) {
+    return FALSE;
+  }
+  if (!nsis3 && !PackageHas(kAnsiPlugins) &&
+      (PackageHas(kUnicodePlugins) || PackageHas(kAmd64Plugins))) {
+    ShowPathProblem(nsisDir, kNoAnsiPlugin);
+    return FALSE;
   }
   // Every path is checked before the first folder is made or file copied, so
   // that one that does not fit leaves nothing half installed.
-  for (const InstallItem& item : InstallManifest) {
-    if (!FormFolders(item, setupDir, nsisDir, nsis3, source, target, tooLong)) {
+  for (const InstallItem& item : g_package) {
+    if (!FormFolders(item, setupDir, nsisDir, nsis3, target, tooLong)) {
       return ShowPathTooLong(owner, tooLong);
     }
   }
-  for (const InstallItem& item : InstallManifest) {
-    FormFolders(item, setupDir, nsisDir, nsis3, source, target, tooLong);
-    if (!InstallFile(owner, source, item.fileName, target, nsisDir)) {
+  for (const InstallItem& item : g_package) {
+    if (!Installs(item, nsis3)) {
+      continue;  // the completion says so
+    }
+    FormFolders(item, setupDir, nsisDir, nsis3, target, tooLong);
+    if (!InstallFile(owner, setupDir, item.source, target, item.name, nsisDir)) {
       return FALSE;
     }
   }

@@ -8,20 +8,23 @@ namespace {
 // and those never load an ANSI plug-in. A 64-bit makensis starts at
 // amd64-unicode, from where only a change of target reaches an ANSI one.
 constexpr char kAnsiAdvice[] =
-    "\n\nTavrick is an ANSI plug-in: a script that uses it needs the line \"Target x86-ansi\" at "
+    "\n\n%s is an ANSI plug-in: a script that uses it needs the line \"Target x86-ansi\" at "
     "its top, as NSIS 3.07 and later build Unicode installers otherwise (a 32-bit makensis also "
     "takes \"Unicode false\").";
 
+constexpr char kLeftOut[] =
+    "\n\nNSIS 2 loads ANSI plug-ins only: %s's Unicode and 64-bit plug-ins were not installed.";
+
 constexpr char kOtherNsisDir[] =
     "\n\nNSISDIR is set: makensis reads its plug-ins and headers from %s, not from the folder "
-    "Tavrick was installed into. Install there too, or clear NSISDIR.";
+    "%s was installed into. Install there too, or clear NSISDIR.";
 
 // cmd's set NSISDIR="..." keeps the quotes, and makensis cannot start then.
 constexpr char kUnusableNsisDir[] =
     "\n\nNSISDIR is set to %s, which makensis cannot use: set it to the NSIS folder, without "
     "quotes.";
 
-static_assert(sizeof kCompleted + sizeof kAnsiAdvice + sizeof kOtherNsisDir + kPathSize <
+static_assert(64 + sizeof kAnsiAdvice + sizeof kOtherNsisDir + kPathSize + 2 * kNameSize <
                   kCompletionSize,
               "the whole text must fit");
 
@@ -34,18 +37,24 @@ BOOL SameFolder(const char* first, const char* second) {
 }  // namespace
 
 void DescribeCompletion(const char* nsisDir, char* text) {
-  CopyText(text, kCompletionSize, kCompleted);
+  CopyText(text, kCompletionSize, g_package->completed);
   BOOL nsis3 = FALSE;
   ProbeNsis3(nsisDir, &nsis3);
-  if (nsis3) {
-    AppendText(text, kCompletionSize, kAnsiAdvice);
+  char note[kCompletionSize];
+  note[0] = '\0';
+  BOOL unicode = PackageHas(kUnicodePlugins);
+  if (nsis3 && PackageHas(kAnsiPlugins) && !unicode) {
+    wsprintfA(note, kAnsiAdvice, g_package->name);
+  } else if (!nsis3 && (unicode || PackageHas(kAmd64Plugins))) {
+    wsprintfA(note, kLeftOut, g_package->name);
   }
+  AppendText(text, kCompletionSize, note);
   char variable[kPathSize];
   if (!ReadNsisDirVariable(variable) || SameFolder(variable, nsisDir)) {
     return;
   }
   // A value in quotes, or one that names makensis.exe, names no folder.
-  char note[kCompletionSize];
-  wsprintfA(note, FolderExists(variable) ? kOtherNsisDir : kUnusableNsisDir, variable);
+  wsprintfA(note, FolderExists(variable) ? kOtherNsisDir : kUnusableNsisDir, variable,
+            g_package->name);
   AppendText(text, kCompletionSize, note);
 }

@@ -26,7 +26,7 @@ BOOL OnInitDialog(HWND hwnd, const char* given) {
   } else {
     FindNsisDir(buffer);
   }
-  SetWindowTextA(hwnd, SETUP_TITLE);
+  SetWindowTextA(hwnd, g_package->title);
   SendMessageA(hwnd, WM_SETICON, ICON_BIG,
                reinterpret_cast<LPARAM>(LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_SETUP))));
   // Every read of the field takes kPathSize - 1 characters, so typing stops there.
@@ -81,7 +81,7 @@ void Install(HWND hwnd) {
   if (code == kExitSucceeded) {
     char text[kCompletionSize];
     DescribeCompletion(buffer, text);
-    MessageBoxA(nullptr, text, SETUP_TITLE, MB_ICONINFORMATION);
+    MessageBoxA(nullptr, text, g_package->title, MB_ICONINFORMATION);
   }
   DeleteLeftovers();
   PostQuitMessage(code);

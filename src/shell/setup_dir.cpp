@@ -6,23 +6,6 @@
 HINSTANCE g_hInstance;
 char g_szSetupDir[kPathSize];
 
-namespace {
-
-constexpr char kUnusableFolderName[] =
-    "The name of the package's folder holds characters that this system cannot use here.\n\n"
-    "Move the package to a folder with a plain name, such as C:\\Tavrick, and start the setup "
-    "again.";
-
-// Opened from inside a zip, the program alone is extracted to a temporary
-// folder; run elevated, it cannot see the user's mapped network drives.
-constexpr char kPackageNotFound[] =
-    "The package's files cannot be found beside TavrickSetup.exe.\n\n"
-    "Extract the whole package, with its Example, Include and Plugin folders, to a folder on "
-    "this computer and start the setup from there. A network drive is not visible to a setup "
-    "that runs as administrator.";
-
-}  // namespace
-
 BOOL SetupDirFromModulePath(WCHAR* path, DWORD length) {
   if (length >= static_cast<DWORD>(kPathSize)) {
     path[0] = L'\0';  // cut short, and perhaps not terminated: not a path to use
@@ -41,9 +24,11 @@ BOOL UseSetupDir(WCHAR* modulePath, DWORD length) {
   if (!SetupDirFromModulePath(modulePath, length)) {
     problem = kPathTooLong;
   } else if (!AnsiPathFromWide(modulePath, g_szSetupDir)) {
-    problem = kUnusableFolderName;
+    problem = g_package->unusableFolder;
+  } else if (!LoadPackage(modulePath, modulePath + lstrlenW(modulePath) + 1)) {
+    return FALSE;  // the description has told its problem
   } else if (!PackageIsPresent(g_szSetupDir)) {
-    problem = kPackageNotFound;
+    problem = g_package->notFound;
   }
   if (problem != nullptr) {
     ShowProblem(problem);

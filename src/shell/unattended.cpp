@@ -162,10 +162,10 @@ UINT RunUnattended(BOOL ready, const Arguments& arguments) {
   // The advice first, so that the result is the last line.
   char text[kCompletionSize];
   DescribeCompletion(nsisDir, text);
-  const char* advice = text + sizeof kCompleted - 1;
+  const char* advice = text + lstrlenA(g_package->completed);
   if (*advice != '\0') {
     TellCaller(STD_OUTPUT_HANDLE, advice + 2);  // after the blank line
   }
-  TellCaller(STD_OUTPUT_HANDLE, kCompleted);
+  TellCaller(STD_OUTPUT_HANDLE, g_package->completed);
   return kExitSucceeded;
 }

@@ -1,0 +1,68 @@
+// The package a setup installs: its name, its wording and its files, either
+// built into the program or read from the description beside it.
+#pragma once
+
+#include "common/common.h"
+
+// A description holds at most this many files.
+constexpr int kMaxItems = 32;
+
+// Room for a package's name, its terminator included.
+constexpr int kNameSize = 64;
+
+// One file of the package: where it lies and where it goes.
+struct InstallItem {
+  const char* source;  // under the setup directory
+  const char* folder;  // under the NSIS directory: Include, Docs\<Name>, Examples\<Name>,
+                       // or Plugins\ and the plug-in's target
+  const char* name;    // the file's name there
+};
+
+struct Package {
+  const char* name;            // names the sub-folders of Docs and Examples
+  const char* title;           // the caption of every window
+  const char* completed;       // the completion's first line
+  const char* missing;         // the question about a missing package file
+  const char* notFound;        // why the setup cannot start without its package
+  const char* unusableFolder;  // why it cannot start from a folder it cannot name
+  int count;
+  const InstallItem* items;
+};
+
+// The package this program installs.
+extern const Package* g_package;
+
+// The package's files, in order: for (const InstallItem& item : g_package).
+inline const InstallItem* begin(const Package* package) {
+  return package->items;
+}
+inline const InstallItem* end(const Package* package) {
+  return package->items + package->count;
+}
+
+// The package built into TavrickSetup.exe, and the wording of a package that
+// a description gives.
+extern const Package kTavrickPackage;
+extern const Package kDescribedWording;
+
+// Makes g_package the program's package: the one built in, or the one that
+// the description beside the program gives, <program's base name>.ini in
+// setupDir. FALSE, after telling why in a box or an unattended run's line,
+// when that description cannot be used.
+BOOL LoadPackage(const WCHAR* setupDir, const WCHAR* programName);
+
+// Reads the description beside the program and makes g_package the package it
+// gives, in kDescribedWording. FALSE, after telling which line is at fault and
+// why, when it cannot be used; g_package is then left as it was.
+BOOL ReadDescription(const WCHAR* setupDir, const WCHAR* programName);
+
+// The plug-in folders of NSIS 3, and what each takes.
+inline constexpr char kAnsiPlugins[] = "Plugins\\x86-ansi";
+inline constexpr char kUnicodePlugins[] = "Plugins\\x86-unicode";
+inline constexpr char kAmd64Plugins[] = "Plugins\\amd64-unicode";
+
+// TRUE when folder is top, or lies under it.
+BOOL IsUnder(const char* folder, const char* top);
+
+// TRUE when the package has an item that goes to folder.
+BOOL PackageHas(const char* folder);
