@@ -60,12 +60,20 @@ void LayOut(const std::string& buildDir, const std::string& package, const std::
   }
   Write(kNsis + "\\makensis.exe", "MZ");
   for (const char* exe :
-       {"TavrickSetup.exe", "bench\\baseline_copies.exe", "bench\\baseline_dialog.exe",
+       {"TavrickSetup.exe", "PluginSetup.exe", "bench\\baseline_copies.exe",
+        "bench\\baseline_dialog.exe",
         "bench\\baseline_same_dialog.exe", "bench\\baseline_empty.exe"}) {
     std::string name = std::string(exe).substr(std::string(exe).find_last_of('\\') + 1);
     CopyOrFail(buildDir + "\\" + exe, kPackage + "\\" + name);
   }
   CopyOrFail(peer, kPackage + "\\peer_setup.exe");
+  // PluginSetup.exe with the same package, described, under the same caption.
+  Write(kPackage + "\\PluginSetup.ini",
+        "[Package]\r\nName=Tavrick\r\nTitle=" + std::string(SETUP_TITLE) +
+            "\r\n[Files]\r\nDocs\\Tavrick\\Readme.txt=Readme.txt\r\n"
+            "Examples\\Tavrick\\TavrickTest.nsi=Example\\TavrickTest.nsi\r\n"
+            "Include\\Tavrick.nsh=Include\\Tavrick.nsh\r\n"
+            "Plugins\\x86-ansi\\Tavrick.dll=Plugin\\Tavrick.dll\r\n");
   HKEY key;
   RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\NSIS", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                   nullptr);
@@ -196,7 +204,7 @@ int main(int argc, char** argv) {
   int runs = std::atoi(argv[4]);
   std::vector<double> setupStart, sameStart, emptyStart, peerStart, setupClick, sameClick,
       setupWhole, sameWhole, empty, setupQuiet, copiesQuiet, peerQuiet, setupStartNsisDir,
-      sameStartNsisDir;
+      sameStartNsisDir, pluginStart;
   // Warm Wine's caches before measuring.
   for (const char* exe : {"TavrickSetup.exe", "baseline_same_dialog.exe", "peer_setup.exe"}) {
     TimeStartUp(exe);
@@ -204,6 +212,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < runs; ++i) {
     setupStart.push_back(TimeStartUp("TavrickSetup.exe"));
     sameStart.push_back(TimeStartUp("baseline_same_dialog.exe"));
+    pluginStart.push_back(TimeStartUp("PluginSetup.exe"));
     // As on a machine where Scoop set NSISDIR: the folder is found there first.
     SetEnvironmentVariableA("NSISDIR", kNsis.c_str());
     setupStartNsisDir.push_back(TimeStartUp("TavrickSetup.exe"));
@@ -227,6 +236,8 @@ int main(int argc, char** argv) {
   Row("start to dialog visible", setupStart, "same dialog, nothing else", sameStart, "1.05x");
   Row("start to dialog visible, NSISDIR set", setupStartNsisDir, "same dialog, nothing else",
       sameStartNsisDir, "1.05x");
+  Row("PluginSetup.exe: start to dialog visible", pluginStart, "same dialog, nothing else",
+      sameStart, "1.05x");
   Row("start to dialog visible", setupStart, "empty dialog, no controls", emptyStart, "");
   Row("start to first window", setupStart, "the peer (NSIS script)", peerStart, "");
   Row("Install pressed to completion box", setupClick, "same dialog, four CopyFileA", sameClick,

@@ -1,23 +1,154 @@
 #!/usr/bin/env bash
-# Makes the release zip from the i686 build and checks what is in it: the
-# program, the same bytes as the build's, and the maintainer's notes.
-# Usage: check_release.sh I686_BUILD_DIR
+# scripts/release, as a maintainer runs it: without a key, an unsigned release
+# with its sums; with a throwaway RSA key and a timestamp authority that
+# answers at a local address, signed programs that verify, give back the build
+# without their signature, and come again from a build and the detached
+# signature; a timestamp that fails leaves no release; the winget manifest
+# validates, and one with a wrong switch does not.
+# Usage: check_release.sh WINE SOURCE_DIR
 set -euo pipefail
-build=$(realpath "$1")
-cmake --build "$build" --target package >/dev/null
-zip=$(ls "$build"/release/TavrickSetup-*-i686.zip)
-unpacked=$(mktemp -d /tmp/tavrick-release.XXXXXX)
-trap 'rm -rf "$unpacked"' EXIT
-(cd "$unpacked" && cmake -E tar xf "$zip")
-contents=$(cd "$unpacked" && find . -type f | sort | tr '\n' ' ')
-if [[ $contents != "./MAINTAINER.txt ./TavrickSetup.exe " ]]; then
-  echo "FAILED: $zip holds $contents"
+wine=$1 source_dir=$(realpath "$2")
+work=$(mktemp -d /tmp/tavrick-release.XXXXXX)
+server=
+trap '[[ -n $server ]] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
+fail() {
+  echo "FAILED: $*"
   exit 1
+}
+release() {
+  (cd "$source_dir" && WINGET_SCHEMA_DIR=${WINGET_SCHEMA_DIR:-$source_dir/../shared/winget-schema} \
+    scripts/release) 2>&1 | tee "$work/said" | tail -n 1
+}
+build=$source_dir/build/i686
+
+folder=$(release) || true
+[[ -d $folder ]] || fail "an unsigned release was not made: $(cat "$work/said")"
+grep -q "programs are unsigned" "$work/said" || fail "the unsigned release did not say so"
+files=$(cd "$folder" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
+[[ $files == "./PluginSetup-1.0.0-i686.zip ./SHA256SUMS ./TavrickSetup-1.0.0-i686.zip ./winget/Tavrick.TavrickSetup.installer.yaml ./winget/Tavrick.TavrickSetup.locale.en-US.yaml ./winget/Tavrick.TavrickSetup.yaml " ]] ||
+  fail "the unsigned release holds $files"
+(cd "$folder" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not check"
+[[ $(cut -d' ' -f3 "$folder/SHA256SUMS" | sed 's|^|./|' | tr '\n' ' ') == "${files/.\/SHA256SUMS /}" ]] ||
+  fail "SHA256SUMS does not cover every file: $(cat "$folder/SHA256SUMS")"
+for pair in "TavrickSetup MAINTAINER.txt" "PluginSetup PLUGIN-AUTHORS.txt"; do
+  read -r program note <<<"$pair"
+  mkdir "$work/$program"
+  (cd "$work/$program" && cmake -E tar xf "$folder/$program-1.0.0-i686.zip")
+  [[ $(cd "$work/$program" && ls | tr '\n' ' ') == "$note $program.exe " ]] ||
+    fail "$program's zip holds $(ls "$work/$program")"
+  cmp -s "$work/$program/$program.exe" "$build/$program.exe" || fail "the zip's $program.exe is not the build"
+  ! grep -q $'[^\r]$' "$work/$program/$note" || fail "$note has lines without CRLF"
+done
+echo "ok: without a key, an unsigned release with its sums"
+
+# A throwaway signer, and a timestamp authority behind a few lines of HTTP.
+cd "$work"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Tavrick test signer" \
+  -addext keyUsage=critical,digitalSignature -addext extendedKeyUsage=codeSigning \
+  -keyout signer.key -out signer.pem 2>/dev/null
+echo "throwaway password" >password
+openssl pkcs12 -export -inkey signer.key -in signer.pem -passout file:password -out signer.p12
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Tavrick test TSA" \
+  -addext keyUsage=critical,digitalSignature -addext extendedKeyUsage=critical,timeStamping \
+  -keyout tsa.key -out tsa.pem 2>/dev/null
+cat >tsa.cnf <<'CNF'
+[ tsa ]
+default_tsa = tsa_config
+[ tsa_config ]
+serial = ./tsa.serial
+signer_cert = ./tsa.pem
+signer_key = ./tsa.key
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+digests = sha256, sha384, sha512
+ess_cert_id_alg = sha256
+CNF
+echo 01 >tsa.serial
+cat >tsa.py <<'PY'
+import http.server, subprocess, sys
+class Authority(http.server.BaseHTTPRequestHandler):
+    def do_POST(self):
+        query = self.rfile.read(int(self.headers["Content-Length"]))
+        if sys.argv[1] == "fail":
+            self.send_response(500); self.end_headers(); return
+        reply = subprocess.run(["openssl", "ts", "-reply", "-config", "tsa.cnf", "-queryfile",
+                                "/dev/stdin", "-out", "/dev/stdout"], input=query,
+                               capture_output=True, check=True).stdout
+        self.send_response(200)
+        self.send_header("Content-Type", "application/timestamp-reply")
+        self.send_header("Content-Length", str(len(reply)))
+        self.end_headers()
+        self.wfile.write(reply)
+    def log_message(self, *args):
+        pass
+server = http.server.HTTPServer(("127.0.0.1", 0), Authority)
+print(server.server_address[1], flush=True)
+server.serve_forever()
+PY
+start_authority() {
+  [[ -n $server ]] && kill "$server"
+  rm -f port
+  python3 tsa.py "$1" >port &
+  server=$!
+  for ((tries = 0; tries < 200; tries++)); do
+    [[ -s port ]] && break
+    sleep 0.05
+  done
+  read -r port <port || fail "the timestamp authority did not start"
+}
+export SIGN_PKCS12=$work/signer.p12 SIGN_PASSWORD_FILE=$work/password
+export SIGN_CAFILE=$work/signer.pem SIGN_TSA_CAFILE=$work/tsa.pem
+
+start_authority fail
+export SIGN_TIMESTAMP_URL=http://127.0.0.1:$port/
+if release >/dev/null; then
+  fail "a release was made although the timestamp failed"
 fi
-cmp "$unpacked/TavrickSetup.exe" "$build/TavrickSetup.exe"
-grep -q 'Plugin\\Tavrick.dll' "$unpacked/MAINTAINER.txt"
-if grep -q $'[^\r]$' "$unpacked/MAINTAINER.txt"; then
-  echo "FAILED: MAINTAINER.txt has lines that do not end in CRLF"
-  exit 1
+[[ ! -e $folder && -z $(find "$source_dir/build" -maxdepth 1 -name 'release.*') ]] ||
+  fail "a failed timestamp left files behind"
+echo "ok: a timestamp that fails leaves no release"
+
+start_authority serve
+export SIGN_TIMESTAMP_URL=http://127.0.0.1:$port/
+folder=$(release) || true
+[[ -f $folder/TavrickSetup.exe.p7 && -f $folder/PluginSetup.exe.p7 ]] ||
+  fail "a signed release was not made: $(cat "$work/said")"
+(cd "$folder" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not check"
+mkdir signed
+(cd signed && cmake -E tar xf "$folder/TavrickSetup-1.0.0-i686.zip")
+exe=signed/TavrickSetup.exe
+osslsigncode verify -CAfile signer.pem -TSA-CAfile tsa.pem -in "$exe" >/dev/null ||
+  fail "the signed program does not verify"
+osslsigncode remove-signature -in "$exe" -out removed.exe >/dev/null
+cmp -s removed.exe "$build/TavrickSetup.exe" || fail "without its signature, it is not the build"
+osslsigncode attach-signature -sigin "$folder/TavrickSetup.exe.p7" -CAfile signer.pem \
+  -TSA-CAfile tsa.pem -in "$build/TavrickSetup.exe" -out attached.exe >/dev/null
+cmp -s attached.exe "$exe" || fail "the .p7 on a build does not give the signed program"
+cp "$exe" changed.exe
+printf 'X' | dd of=changed.exe bs=1 seek=1024 conv=notrunc 2>/dev/null
+if osslsigncode verify -CAfile signer.pem -TSA-CAfile tsa.pem -in changed.exe >/dev/null 2>&1; then
+  fail "a changed byte still verifies"
 fi
-echo "ok: $(basename "$zip") holds the program and the maintainer's notes"
+echo "ok: signed, verified, and the same as the build with its detached signature"
+
+# The signed program installs, unattended.
+package=$work/package nsis=$work/NSIS
+mkdir -p "$package"/{Example,Include,Plugin} "$nsis"/{Docs,Examples,Include,Plugins}
+for file in Readme.txt Example/TavrickTest.nsi Include/Tavrick.nsh Plugin/Tavrick.dll; do
+  echo "$file" >"$package/$file"
+done
+printf 'MZ' >"$nsis/makensis.exe"
+cp "$exe" "$package/"
+"$wine" "$package/TavrickSetup.exe" /S "/D=Z:${nsis//\//\\}" >/dev/null 2>&1 ||
+  fail "the signed program did not install"
+[[ -f $nsis/Plugins/Tavrick.dll ]] || fail "nothing was installed"
+echo "ok: the signed program installs with /S"
+
+schemas=${WINGET_SCHEMA_DIR:-$source_dir/../shared/winget-schema}
+/usr/bin/python3 "$source_dir/packaging/winget/validate.py" "$schemas" "$folder"/winget/*.yaml >/dev/null ||
+  fail "the winget manifest does not validate"
+sed 's|^  Silent: /S|  Silent: [/S]|' "$folder/winget/Tavrick.TavrickSetup.installer.yaml" >wrong.yaml
+if /usr/bin/python3 "$source_dir/packaging/winget/validate.py" "$schemas" wrong.yaml >/dev/null; then
+  fail "a manifest with a wrong switch type validates"
+fi
+echo "ok: the winget manifest validates, and a wrong one does not"

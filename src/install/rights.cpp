@@ -82,7 +82,7 @@ BOOL DeniesReplacing(const char* target) {
 BOOL NeedsElevation(const char* nsisDir) {
   // A file server judges the user's network identity, which elevation does
   // not change.
-  if (IsOnNetwork(nsisDir) || IsElevated()) {
+  if (IsElevated() || IsOnNetwork(nsisDir)) {
     return FALSE;
   }
   BOOL nsis3 = FALSE;
