@@ -710,6 +710,16 @@ DescribedCase Unusable(const char* name, const std::string& files, const std::st
           kNothing, "@\\package\\WidgetSetup.ini: " + line};
 }
 
+// text as a UTF-16 file with its byte-order mark, as Notepad saves "Unicode".
+std::string Utf16(const std::wstring& text) {
+  std::string bytes = "\xff\xfe";
+  for (wchar_t c : text) {
+    bytes += static_cast<char>(c & 0xff);
+    bytes += static_cast<char>(c >> 8);
+  }
+  return bytes;
+}
+
 std::string ManyLines(int count) {
   std::string lines;
   for (int i = 0; i < count; ++i) {
@@ -780,6 +790,14 @@ INSTANTIATE_TEST_SUITE_P(
         Unusable("TheSameDestinationTwice",
                  "Include\\Widget.nsh=Widget.nsh\r\ninclude\\WIDGET.nsh=Widget.nsh",
                  "include\\WIDGET.nsh=Widget.nsh: names a destination that an earlier line names"),
+        DescribedCase{
+            "ANameTheCodePageLacks",
+            Utf16(L"[Package]\r\nName=Widget\r\n[Files]\r\nInclude\\\u4e2d.nsh=Widget.nsh"),
+            {"Widget.nsh"},
+            kNsis3,
+            2,
+            kNothing,
+            "@\\package\\WidgetSetup.ini: Include\\?.nsh=Widget.nsh" + kNotPlain},
         Unusable("NoFiles", "", "[Files]: lists no file"),
         Unusable("MoreLinesThanItHolds", ManyLines(33),
                  "[Files]: lists more files than the setup holds (32)"),
