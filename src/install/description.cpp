@@ -151,12 +151,12 @@ const char* KnownFolder(const char* folder) {
   return nullptr;
 }
 
-// Tells that line of the description at path cannot be used, and why.
+// Tells that line of the description at path (at most kShownLineSize bytes
+// with its terminator) cannot be used, and why.
 BOOL Refuse(const char* path, const char* line, const char* why) {
-  char shown[kShownLineSize];
+  static_assert(sizeof kNotPlain >= sizeof kNowhere, "kNotPlain is the longest reason");
   char text[kShownLineSize + sizeof kNotPlain];
-  CopyText(shown, kShownLineSize, line);
-  wsprintfA(text, "%s: %s", shown, why);
+  wsprintfA(text, "%s: %s", line, why);
   ShowPathProblem(path, text);
   return FALSE;
 }
