@@ -16,7 +16,7 @@ fail() {
   exit 1
 }
 release() {
-  (cd "$source_dir" && WINGET_SCHEMA_DIR=${WINGET_SCHEMA_DIR:-$source_dir/../shared/winget-schema} \
+  (cd "$source_dir" && WINGET_SCHEMA_DIR=${WINGET_SCHEMA_DIR:-$source_dir/packaging/winget/schema} \
     scripts/release) 2>&1 | tee "$work/said" | tail -n 1
 }
 build=$source_dir/build/i686
@@ -144,7 +144,7 @@ cp "$exe" "$package/"
 [[ -f $nsis/Plugins/Tavrick.dll ]] || fail "nothing was installed"
 echo "ok: the signed program installs with /S"
 
-schemas=${WINGET_SCHEMA_DIR:-$source_dir/../shared/winget-schema}
+schemas=${WINGET_SCHEMA_DIR:-$source_dir/packaging/winget/schema}
 /usr/bin/python3 "$source_dir/packaging/winget/validate.py" "$schemas" "$folder"/winget/*.yaml >/dev/null ||
   fail "the winget manifest does not validate"
 sed 's|^  Silent: /S|  Silent: [/S]|' "$folder/winget/Tavrick.TavrickSetup.installer.yaml" >wrong.yaml
