@@ -410,7 +410,7 @@ struct ElevationCase {
   bool relative = false;         // the folder is typed relative to the current one
 };
 
-const Fault kDenied = {"CreateFileA", "tavrick.tmp", ERROR_ACCESS_DENIED};
+const Fault kDenied = {"CreateFileA", "nsp-probe.tmp", ERROR_ACCESS_DENIED};
 
 struct ElevatedStart {
   DWORD error;
@@ -527,7 +527,7 @@ INSTANTIATE_TEST_SUITE_P(
             "OnANetworkDrive", {kDenied}, false, 0, 0, "Installation complite", DRIVE_REMOTE},
         // A taken name answers nothing; a name of the run's own is denied.
         ElevationCase{"StrayNameInAProtectedFolder",
-                      {{"CreateFileA", "tavrick.tmp", ERROR_FILE_EXISTS},
+                      {{"CreateFileA", "nsp-probe.tmp", ERROR_FILE_EXISTS},
                        {"CreateFileA", ".tmp", ERROR_ACCESS_DENIED}},
                       true,
                       0,

@@ -581,7 +581,15 @@ TEST_P(DescribedPackageTest, InstallsWhatItsDescriptionSays) {
   for (const std::string& file : c.files) {
     WriteFile(setupDir / file, file);
   }
-  if (!c.description.empty()) {
+  if (c.description.rfind("\xFF\xFE", 0) == 0) {  // UTF-16 with its mark, from UTF-8
+    std::wstring wide(c.description.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, c.description.data() + 2,
+                                    static_cast<int>(c.description.size() - 2), wide.data(),
+                                    static_cast<int>(wide.size())));
+    WriteFile(
+        setupDir / "WidgetSetup.ini",
+        "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), 2 * wide.size()));
+  } else if (!c.description.empty()) {
     WriteFile(setupDir / "WidgetSetup.ini", c.description);
   }
   std::string exe = setupDir / "WidgetSetup.exe";
@@ -596,9 +604,13 @@ TEST_P(DescribedPackageTest, InstallsWhatItsDescriptionSays) {
   CloseHandle(output);
   std::vector<std::string> installed;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(nsis)) {
-    std::string file = entry.path().string().substr(nsis.size() + 1);
+    std::wstring wide = entry.path().wstring();
+    std::string path(wide.size() * 2, '\0');  // in the code page, as the program names it
+    path.resize(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                    path.data(), static_cast<int>(path.size()), nullptr, nullptr));
+    std::string file = path.substr(nsis.size() + 1);
     if (entry.is_regular_file() && file != "makensis.exe") {
-      installed.push_back(file + "=" + ReadFile(entry.path().string()));
+      installed.push_back(file + "=" + ReadFile(path));
     }
   }
   std::sort(installed.begin(), installed.end());
@@ -611,11 +623,33 @@ TEST_P(DescribedPackageTest, InstallsWhatItsDescriptionSays) {
     }
   }
   std::vector<std::string> expected;
-  if (!c.says.empty()) {
-    expected.push_back(InScratch(c.says, scratch));
+  std::string says = InScratch(c.says, scratch);
+  for (size_t start = 0, end; start < says.size(); start = end + 1) {
+    end = std::min(says.find('\n', start), says.size());
+    if (end > start) {
+      expected.push_back(says.substr(start, end - start));
+    }
   }
   expected.push_back(c.exitCode == 0 ? "Installation complete" : "Installation aborted");
   EXPECT_EQ(said, expected);
+}
+
+// A package whose name and file are accented, described in an encoding that
+// mark begins (UTF-16 written from this UTF-8), its file in the code page.
+DescribedCase Accented(const char* name, const std::string& mark) {
+  return {name,
+          mark +
+              "[Package]\r\nName=W\xC3\xAF"
+              "dget\r\n[Files]\r\nInclude\\W\xC3\xAF.nsh=L\xC3\xA9.nsh\r\n" +
+              "Docs\\W\xC3\xAF"
+              "dget\\Readme.txt=Widget.nsh",
+          {"L\xE9.nsh", "Widget.nsh"},
+          kNsis3,
+          0,
+          {"Docs\\W\xEF"
+           "dget\\Readme.txt=Widget.nsh",
+           "Include\\W\xEF.nsh=L\xE9.nsh"},
+          ""};
 }
 
 // Where the plug-ins of each layout real distributions ship go.
@@ -700,14 +734,56 @@ INSTANTIATE_TEST_SUITE_P(
                       kNsis2,
                       2,
                       kNothing,
-                      "@\\NSIS: is NSIS 2, which loads none of these plug-ins"}),
+                      "@\\NSIS: is NSIS 2, which loads none of these plug-ins"},
+        DescribedCase{
+            "AnsiAnd64BitIntoNsis3",
+            std::string(kWidget) + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n" +
+                "Plugins\\amd64-unicode\\Widget.dll=Widget.dll\r\n",
+            {"Widget.dll"},
+            kNsis3,
+            0,
+            {"Plugins\\amd64-unicode\\Widget.dll=Widget.dll",
+             "Plugins\\x86-ansi\\Widget.dll=Widget.dll"},
+            "Widget has no 32-bit Unicode plug-in: a 32-bit script that uses it needs the "
+            "line \"Target x86-ansi\" at its top, as NSIS 3.07 and later build Unicode "
+            "installers otherwise; a 64-bit script needs no such line."},
+        DescribedCase{
+            "DocsWithPictures",
+            std::string(kWidget) + "Docs\\Widget\\img\\x.png=doc/img/x.png\r\n" +
+                "Examples\\Widget\\res\\a.ini=a.ini\r\nInclude\\Widget.nsh=Widget.nsh\r\n",
+            {"doc\\img\\x.png", "a.ini", "Widget.nsh"},
+            kNsis3,
+            0,
+            {"Docs\\Widget\\img\\x.png=doc\\img\\x.png", "Examples\\Widget\\res\\a.ini=a.ini",
+             "Include\\Widget.nsh=Widget.nsh"},
+            ""},
+        DescribedCase{
+            "OnlyItsDocumentsBesideIt",
+            std::string(kWidget) + "Docs\\Widget\\Readme.txt=Readme.txt\r\n" +
+                "Include\\Widget.nsh=Widget.nsh\r\n",
+            {"Readme.txt"},
+            kNsis3,
+            2,
+            kNothing,
+            "The package's files cannot be found beside the setup program.\n"
+            "Extract the whole package, with the folders that its description names, to a "
+            "folder on this computer and start the setup from there. A network drive is "
+            "not visible to a setup that runs as administrator."},
+        Accented("Utf8WithoutMark", ""), Accented("Utf8WithMark", "\xEF\xBB\xBF"),
+        Accented("Utf16WithMark", "\xFF\xFE")),
     [](const testing::TestParamInfo<DescribedCase>& info) { return std::string(info.param.name); });
 
 // A description that cannot be used: nothing is written, and the line at
-// fault is named.
-DescribedCase Unusable(const char* name, const std::string& files, const std::string& line) {
-  return {name,     std::string(kWidget) + files,          {"Widget.nsh"}, kNsis3, 2,
-          kNothing, "@\\package\\WidgetSetup.ini: " + line};
+// fault is named (its fourth, after kWidget) with what is wrong with it.
+DescribedCase Unusable(const char* name, const std::string& files, const std::string& why,
+                       std::vector<std::string> present = {"Widget.nsh"}) {
+  return {name,
+          std::string(kWidget) + files,
+          present,
+          kNsis3,
+          2,
+          kNothing,
+          "@\\package\\WidgetSetup.ini: line 4: " + files.substr(0, files.find('\r')) + ": " + why};
 }
 
 std::string ManyLines(int count) {
@@ -718,25 +794,29 @@ std::string ManyLines(int count) {
   return lines;
 }
 
-const std::string kNotPlain =
-    ": holds a name that is empty, . or .., a device's name (CON, NUL, COM1 ...), ends in a dot "
-    "or a blank, or holds a character that file names cannot hold (\\ / : * ? \" < > |), or one "
-    "this system's code page lacks";
 const std::string kNowhere =
-    ": goes nowhere the setup installs to: Include\\, Docs\\<Name>\\, Examples\\<Name>\\, "
+    "goes nowhere the setup installs to: Include\\, Docs\\<Name>\\, Examples\\<Name>\\, "
     "Plugins\\x86-ansi\\, Plugins\\x86-unicode\\ or Plugins\\amd64-unicode\\, then the file's name";
 
 INSTANTIATE_TEST_SUITE_P(
     Unusable, DescribedPackageTest,
     testing::Values(
-        DescribedCase{"NoDescription",
+        DescribedCase{
+            "NoDescription",
+            "",
+            {"Widget.nsh"},
+            kNsis3,
+            2,
+            kNothing,
+            "@\\package\\WidgetSetup.ini: no such file: the setup installs the files that "
+            "this description, beside it and named as it is, lists"},
+        DescribedCase{"DescriptionIsAFolder",
                       "",
-                      {"Widget.nsh"},
+                      {"WidgetSetup.ini\\Widget.nsh"},
                       kNsis3,
                       2,
                       kNothing,
-                      "@\\package\\WidgetSetup.ini: [Package]: no such file: the setup installs "
-                      "the files that this description, beside it and named as it is, lists"},
+                      "@\\package\\WidgetSetup.ini: Access denied."},
         DescribedCase{"NoName",
                       "[Files]\r\nInclude\\Widget.nsh=Widget.nsh\r\n",
                       {},
@@ -751,34 +831,104 @@ INSTANTIATE_TEST_SUITE_P(
                       kNsis3,
                       2,
                       kNothing,
-                      "@\\package\\WidgetSetup.ini: Name=.." + kNotPlain},
-        Unusable("AnotherPackagesDocs", "Docs\\Other\\Readme.txt=Widget.nsh",
-                 "Docs\\Other\\Readme.txt=Widget.nsh" + kNowhere),
-        Unusable("DestinationClimbs", "Include\\..\\..\\Widget.nsh=Widget.nsh",
-                 "Include\\..\\..\\Widget.nsh=Widget.nsh" + kNowhere),
-        Unusable("SourceClimbs", "Include\\Widget.nsh=..\\Widget.nsh",
-                 "Include\\Widget.nsh=..\\Widget.nsh" + kNotPlain),
+                      "@\\package\\WidgetSetup.ini: line 2: Name=..: '..' is no name: it stands "
+                      "for a folder around the package's own"},
+        DescribedCase{
+            "SecondFilesSection",
+            std::string(kWidget) + "Include\\W.nsh=W.nsh\r\n[Files]\r\nInclude\\V.nsh=W.nsh",
+            {"W.nsh"},
+            kNsis3,
+            2,
+            kNothing,
+            "@\\package\\WidgetSetup.ini: line 5: [Files]: begins a section that line 3 "
+            "began already"},
+        DescribedCase{"NameTwice",
+                      "[Package]\r\nName=Widget\r\nName=Other\r\n",
+                      {},
+                      kNsis3,
+                      2,
+                      kNothing,
+                      "@\\package\\WidgetSetup.ini: line 3: Name=Other: gives a key that line 2 "
+                      "gave already"},
+        DescribedCase{"NsisOwnDocs",
+                      "[Package]\r\nname = System\r\n[Files]\r\nInclude\\W.nsh=W.nsh",
+                      {},
+                      kNsis3,
+                      2,
+                      kNothing,
+                      "@\\package\\WidgetSetup.ini: line 2: name=System: 'System' is a folder of "
+                      "NSIS's own documents and examples"},
+        DescribedCase{"NulByte",
+                      std::string("[Package]\r\nName=Wid\0get\r\n", 25),
+                      {},
+                      kNsis3,
+                      2,
+                      kNothing,
+                      "@\\package\\WidgetSetup.ini: line 2: holds a NUL byte: save the description "
+                      "as text, in UTF-8"},
+        DescribedCase{"CharacterTheCodePageLacks",
+                      "\xFF\xFE[Package]\r\nName=Widget \xE2\x9C\x93\r\n",
+                      {},
+                      kNsis3,
+                      2,
+                      kNothing,
+                      "@\\package\\WidgetSetup.ini: line 2: holds a character that this system's "
+                      "code page lacks"},
+        Unusable("AnotherPackagesDocs", "Docs\\Other\\Readme.txt=Widget.nsh", kNowhere),
+        Unusable("DestinationClimbs", "Docs\\Widget\\..\\..\\Widget.nsh=Widget.nsh",
+                 "'..' is no name: it stands for a folder around the package's own"),
         Unusable("SourceOnADrive", "Include\\Widget.nsh=C:\\Widget.nsh",
-                 "Include\\Widget.nsh=C:\\Widget.nsh" + kNotPlain),
+                 "'C:' holds ':', which file names cannot hold"),
         Unusable("SourceAtTheRoot", "Include\\Widget.nsh=\\Widget.nsh",
-                 "Include\\Widget.nsh=\\Widget.nsh" + kNotPlain),
+                 "holds an empty name: two backslashes together, or one at an end"),
         Unusable("ADevice", "Include\\Widget.nsh=Include\\NUL.nsh",
-                 "Include\\Widget.nsh=Include\\NUL.nsh" + kNotPlain),
+                 "'NUL.nsh' is the name of a device (CON, PRN, AUX, NUL, COM1 ... LPT9)"),
         Unusable("ANumberedDevice", "Include\\com1=Widget.nsh",
-                 "Include\\com1=Widget.nsh" + kNotPlain),
+                 "'com1' is the name of a device (CON, PRN, AUX, NUL, COM1 ... LPT9)"),
         Unusable("TrailingDot", "Include\\Widget.nsh.=Widget.nsh",
-                 "Include\\Widget.nsh.=Widget.nsh" + kNotPlain),
+                 "'Widget.nsh.' ends in a dot or a blank, which Windows drops"),
         Unusable("NoEquals", "Include\\Widget.nsh",
-                 "Include\\Widget.nsh: needs '=' between where "
-                 "the file goes and the file in the package"),
-        Unusable("TheSameDestinationTwice",
-                 "Include\\Widget.nsh=Widget.nsh\r\ninclude\\WIDGET.nsh=Widget.nsh",
-                 "include\\WIDGET.nsh=Widget.nsh: names a destination that an earlier line names"),
-        Unusable("NoFiles", "", "[Files]: lists no file"),
-        Unusable("MoreLinesThanItHolds", ManyLines(33),
-                 "[Files]: lists more files than the setup holds (32)"),
-        Unusable("LongerThanItsBuffer", "Include\\Widget.nsh=" + std::string(17000, 'w'),
-                 "[Files]: is longer than the setup can read")),
+                 "is neither a [section], a key=value line nor a ; comment"),
+        DescribedCase{
+            "TheSameDestinationTwice",
+            std::string(kWidget) + "Include\\Widget.nsh=Widget.nsh\r\ninclude/WIDGET.nsh=W",
+            {"Widget.nsh"},
+            kNsis3,
+            2,
+            kNothing,
+            "@\\package\\WidgetSetup.ini: line 5: include/WIDGET.nsh=W: names a "
+            "destination that an earlier line names"},
+        Unusable("NsisOwnPlugin", "Plugins\\x86-ansi\\system.DLL=Widget.nsh",
+                 "'system.DLL' is a file of NSIS's own: a plug-in package may not replace it"),
+        Unusable("ShortNameOfNsisOwnHeader", "Include\\LOGICL~1.NSH=Widget.nsh",
+                 "'LOGICL~1.NSH' has the form of a short (8.3) name, which may stand for another "
+                 "file: give the long name"),
+        Unusable("SourceIsAFolder", "Plugins\\x86-ansi\\Widget.dll=Plugin",
+                 "'Plugin' is a folder, not a file", {"Plugin\\Widget.dll"}),
+        Unusable("NameLongerThanAPath", "Include\\" + std::string(250, 'w') + "=Widget.nsh",
+                 "is longer than a path can be"),
+        DescribedCase{"NoFiles",
+                      kWidget,
+                      {},
+                      kNsis3,
+                      2,
+                      kNothing,
+                      "@\\package\\WidgetSetup.ini: [Files]: lists no file"},
+        DescribedCase{"MoreLinesThanItHolds",
+                      kWidget + ManyLines(33),
+                      {"Widget.nsh"},
+                      kNsis3,
+                      2,
+                      kNothing,
+                      "@\\package\\WidgetSetup.ini: [Files]: lists more files than the setup "
+                      "holds (32)"},
+        DescribedCase{"LongerThanItsBuffer",
+                      std::string(kWidget) + std::string(17000, ';'),
+                      {},
+                      kNsis3,
+                      2,
+                      kNothing,
+                      "@\\package\\WidgetSetup.ini: is longer than the setup reads (16384 bytes)"}),
     [](const testing::TestParamInfo<DescribedCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,25 +1,22 @@
 #include "common/ansi_path.h"
 
-namespace {
-
-BOOL ConvertExactly(const WCHAR* wide, char* path) {
+int AnsiFromWide(const WCHAR* wide, int length, char* text, int size) {
   // A UTF-8 code page holds every character, and takes neither flag.
   BOOL utf8 = GetACP() == CP_UTF8;
   BOOL defaulted = FALSE;
   int bytes = WideCharToMultiByte(CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, wide,
-                                  -1, path, kPathSize, nullptr, utf8 ? nullptr : &defaulted);
-  return bytes > 0 && !defaulted;
+                                  length, text, size, nullptr, utf8 ? nullptr : &defaulted);
+  return defaulted ? 0 : bytes;
 }
 
-}  // namespace
-
 BOOL AnsiPathFromWide(const WCHAR* wide, char* path) {
-  if (ConvertExactly(wide, path)) {
+  if (AnsiFromWide(wide, -1, path, kPathSize) > 0) {
     return TRUE;
   }
   WCHAR shortPath[kPathSize];
   DWORD length = GetShortPathNameW(wide, shortPath, kPathSize);
-  if (length > 0 && length < static_cast<DWORD>(kPathSize) && ConvertExactly(shortPath, path)) {
+  if (length > 0 && length < static_cast<DWORD>(kPathSize) &&
+      AnsiFromWide(shortPath, -1, path, kPathSize) > 0) {
     return TRUE;
   }
   path[0] = '\0';

@@ -4,6 +4,9 @@
 
 namespace {
 
+// Of the temporary file beside each target, whichever package it installs.
+constexpr char kTempPrefix[] = "nsp";
+
 // Makes each missing level of targetDir below targetRoot, which must exist. A
 // level that another process made first, or that was there all along, counts
 // as made.
@@ -103,7 +106,7 @@ DWORD ReasonForTarget(const char* target, DWORD error) {
 // as it was. Returns 0, or the system's error for the step that failed.
 DWORD CopyWhole(const char* source, const char* target, const char* targetDir, BOOL replace) {
   char temp[kPathSize];
-  if (!GetTempFileNameA(targetDir, "tav", 0, temp)) {
+  if (!GetTempFileNameA(targetDir, kTempPrefix, 0, temp)) {
     return GetLastError();
   }
   // The copy takes the source's attributes; a read-only one would be read-only

@@ -7,7 +7,7 @@ constexpr const char* kNsis3PluginFolders[] = {kAnsiPlugins, kUnicodePlugins, kA
 
 // NSIS 3 looks for plug-ins of 8-bit scripts in Plugins\x86-ansi only, which
 // its installer may have left out; older versions use Plugins itself.
-constexpr InstallItem kTavrickItems[] = {
+constexpr InstallItem InstallManifest[] = {
     {"Readme.txt", "Docs\\Tavrick", "Readme.txt"},
     {"Example\\TavrickTest.nsi", "Examples\\Tavrick", "TavrickTest.nsi"},
     {"Include\\Tavrick.nsh", "Include", "Tavrick.nsh"},
@@ -35,8 +35,8 @@ const Package kTavrickPackage = {"Tavrick",
                                  "File does not exists. Continue?",
                                  kPackageNotFound,
                                  kUnusableFolderName,
-                                 sizeof kTavrickItems / sizeof kTavrickItems[0],
-                                 kTavrickItems};
+                                 sizeof InstallManifest / sizeof InstallManifest[0],
+                                 InstallManifest};
 
 BOOL IsUnder(const char* folder, const char* top) {
   char head[kPathSize];

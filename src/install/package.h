@@ -56,6 +56,12 @@ BOOL LoadPackage(const WCHAR* setupDir, const WCHAR* programName);
 // why, when it cannot be used; g_package is then left as it was.
 BOOL ReadDescription(const WCHAR* setupDir, const WCHAR* programName);
 
+// Takes the description whose bytes were read or taken last (see
+// package/ini_text.h) as the package, its files in setupDir; path names it in
+// what the user is told. FALSE, after telling which line is at fault and why,
+// when it cannot be used; g_package is then left as it was.
+BOOL TakeDescription(const char* path, const char* setupDir);
+
 // The plug-in folders of NSIS 3, and what each takes.
 inline constexpr char kAnsiPlugins[] = "Plugins\\x86-ansi";
 inline constexpr char kUnicodePlugins[] = "Plugins\\x86-unicode";

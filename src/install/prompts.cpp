@@ -130,6 +130,10 @@ BOOL ShowAborted(HWND owner) {
 }
 
 BOOL ShowPathTooLong(HWND owner, const char* partialPath) {
+  if (g_unattended) {  // its last line says that the installation was aborted
+    TellAboutPath(STD_ERROR_HANDLE, partialPath, "the path is too long");
+    return FALSE;
+  }
   ShowMessage(owner, "%s...\n\n%s", partialPath, kPathTooLong, nullptr, MB_ICONERROR);
   return FALSE;
 }

@@ -4,8 +4,8 @@ namespace {
 
 // Made and deleted again in each folder the installation writes to; where that
 // name is taken, names of this run's own are tried.
-constexpr char kProbeName[] = "tavrick.tmp";
-constexpr char kOwnProbeName[] = "tavrick-%lu-%d.tmp";
+constexpr char kProbeName[] = "nsp-probe.tmp";
+constexpr char kOwnProbeName[] = "nsp-probe-%lu-%d.tmp";
 constexpr int kProbeAttempts = 4;
 constexpr int kProbeNameSize = 32;
 

@@ -12,6 +12,17 @@ constexpr char kAnsiAdvice[] =
     "its top, as NSIS 3.07 and later build Unicode installers otherwise (a 32-bit makensis also "
     "takes \"Unicode false\").";
 
+// With a 64-bit plug-in beside the ANSI one, only a 32-bit script needs a
+// change of target.
+constexpr char kAnsiAnd64Advice[] =
+    "\n\n%s has no 32-bit Unicode plug-in: a 32-bit script that uses it needs the line \"Target "
+    "x86-ansi\" at its top, as NSIS 3.07 and later build Unicode installers otherwise; a 64-bit "
+    "script needs no such line.";
+
+constexpr char k64Advice[] =
+    "\n\n%s has 64-bit plug-ins only: a script that uses it needs the line \"Target "
+    "amd64-unicode\" at its top, and a 64-bit makensis.";
+
 constexpr char kLeftOut[] =
     "\n\nNSIS 2 loads ANSI plug-ins only: %s's Unicode and 64-bit plug-ins were not installed.";
 
@@ -24,7 +35,7 @@ constexpr char kUnusableNsisDir[] =
     "\n\nNSISDIR is set to %s, which makensis cannot use: set it to the NSIS folder, without "
     "quotes.";
 
-static_assert(64 + sizeof kAnsiAdvice + sizeof kOtherNsisDir + kPathSize + 2 * kNameSize <
+static_assert(64 + sizeof kAnsiAnd64Advice + sizeof kOtherNsisDir + kPathSize + 2 * kNameSize <
                   kCompletionSize,
               "the whole text must fit");
 
@@ -43,10 +54,18 @@ void DescribeCompletion(const char* nsisDir, char* text) {
   char note[kCompletionSize];
   note[0] = '\0';
   BOOL unicode = PackageHas(kUnicodePlugins);
-  if (nsis3 && PackageHas(kAnsiPlugins) && !unicode) {
-    wsprintfA(note, kAnsiAdvice, g_package->name);
-  } else if (!nsis3 && (unicode || PackageHas(kAmd64Plugins))) {
-    wsprintfA(note, kLeftOut, g_package->name);
+  BOOL ansi = PackageHas(kAnsiPlugins);
+  BOOL amd64 = PackageHas(kAmd64Plugins);
+  const char* advice = nullptr;
+  if (!nsis3) {
+    advice = unicode || amd64 ? kLeftOut : nullptr;
+  } else if (!unicode && ansi) {
+    advice = amd64 ? kAnsiAnd64Advice : kAnsiAdvice;
+  } else if (!unicode && amd64) {
+    advice = k64Advice;
+  }
+  if (advice != nullptr) {
+    wsprintfA(note, advice, g_package->name);
   }
   AppendText(text, kCompletionSize, note);
   char variable[kPathSize];

@@ -218,7 +218,7 @@ HANDLE OpenForReading(const std::string& path) {
 }
 
 TempFileHolder::TempFileHolder(const std::string& folder, std::function<void()> onSight)
-    : pattern_(folder + "\\tav*.tmp"), onSight_(std::move(onSight)) {
+    : pattern_(folder + "\\nsp*.tmp"), onSight_(std::move(onSight)) {
   thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
 }
 

@@ -116,7 +116,7 @@ class SmallDisk {
 // holds a file: sharing reading and writing, but not deletion.
 HANDLE OpenForReading(const std::string& path);
 
-// Holds the first temporary file (tav*.tmp) that appears in folder open until
+// Holds the first temporary file (nsp*.tmp) that appears in folder open until
 // Release(), as a virus scanner holds a file just written: reading, and
 // sharing anything but its deletion.
 class TempFileHolder {
