@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "install/install.h"
 #include "res/resource.h"
 #include "shell/elevation.h"
 #include "shell/setup_dialog.h"
@@ -553,6 +554,38 @@ INSTANTIATE_TEST_SUITE_P(
                       false,
                       true}),
     [](const testing::TestParamInfo<ElevationCase>& info) { return std::string(info.param.name); });
+
+// Where a probe is denied and the token is not elevated, elevation still does
+// not help: a file server judges the user whatever the token, and a read-only
+// file is the copy's to clear, not a question of rights.
+struct NoElevationCase {
+  const char* name;
+  const char* folder;  // "" for the scratch folder, as NSIS with the package in it
+  Fault denied;
+};
+
+class NoElevationTest : public testing::TestWithParam<NoElevationCase> {};
+
+TEST_P(NoElevationTest, IsNotAsked) {
+  ScratchDir scratch;
+  std::string folder = *GetParam().folder ? GetParam().folder : scratch.path();
+  if (folder == scratch.path()) {
+    MarkInstalled(folder);
+    SetFileAttributesA((folder / kInstalledFiles[2]).c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+  PlantedFaults denied({GetParam().denied});
+  PlantedImport token("GetTokenInformation", reinterpret_cast<void*>(NotElevated));
+  EXPECT_FALSE(NeedsElevation(folder.c_str()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rights, NoElevationTest,
+    testing::Values(NoElevationCase{"ServerShare", "\\\\server\\share\\NSIS", kDenied},
+                    NoElevationCase{
+                        "ReadOnlyTarget", "", {"CreateFileA", "Tavrick.nsh", ERROR_ACCESS_DENIED}}),
+    [](const testing::TestParamInfo<NoElevationCase>& info) {
+      return std::string(info.param.name);
+    });
 
 // The program the elevated start names: from a mapped network drive by the
 // share's name, which the elevated program can see; none where the system
