@@ -562,7 +562,7 @@ struct DescribedCase {
       says;  // what it writes besides a line per file and its last line, "@" for the scratch
 };
 
-constexpr char kWidget[] = "[Package]\r\nName=Widget\r\n[Files]\r\n";
+const std::string kWidget = "[Package]\r\nName=Widget\r\n[Files]\r\n";
 const std::vector<const char*> kNsis3 = {"x86-ansi", "x86-unicode", "amd64-unicode"};
 const std::vector<const char*> kNsis2 = {};
 const std::vector<std::string> kNothing = {};
@@ -677,9 +677,9 @@ INSTANTIATE_TEST_SUITE_P(
             ""},
         DescribedCase{
             "HeaderAtTheRootTwoTargets",
-            std::string(kWidget) + "Include\\Widget.nsh=Widget.nsh\r\n"
-                                   "Plugins\\x86-ansi\\Widget.dll=ansi\\Widget.dll\r\n"
-                                   "Plugins\\x86-unicode\\Widget.dll=unicode\\Widget.dll\r\n",
+            kWidget + "Include\\Widget.nsh=Widget.nsh\r\n"
+                      "Plugins\\x86-ansi\\Widget.dll=ansi\\Widget.dll\r\n"
+                      "Plugins\\x86-unicode\\Widget.dll=unicode\\Widget.dll\r\n",
             {"Widget.nsh", "ansi\\Widget.dll", "unicode\\Widget.dll"},
             {"x86-unicode"},
             0,
@@ -687,14 +687,14 @@ INSTANTIATE_TEST_SUITE_P(
              "Plugins\\x86-unicode\\Widget.dll=unicode\\Widget.dll"},
             ""},
         DescribedCase{"RenamedUnicodeDll",
-                      std::string(kWidget) + "Plugins\\x86-unicode\\Widget.dll=WidgetW.dll\r\n",
+                      kWidget + "Plugins\\x86-unicode\\Widget.dll=WidgetW.dll\r\n",
                       {"WidgetW.dll"},
                       kNsis3,
                       0,
                       {"Plugins\\x86-unicode\\Widget.dll=WidgetW.dll"},
                       ""},
         DescribedCase{"OneDllForTwoTargets",
-                      std::string(kWidget) + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n" +
+                      kWidget + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n" +
                           "Plugins\\x86-unicode\\Widget.dll=Widget.dll\r\n",
                       {"Widget.dll"},
                       kNsis3,
@@ -703,14 +703,14 @@ INSTANTIATE_TEST_SUITE_P(
                        "Plugins\\x86-unicode\\Widget.dll=Widget.dll"},
                       ""},
         DescribedCase{"AnsiOnlyIntoNsis2",
-                      std::string(kWidget) + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n",
+                      kWidget + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n",
                       {"Widget.dll"},
                       kNsis2,
                       0,
                       {"Plugins\\Widget.dll=Widget.dll"},
                       ""},
         DescribedCase{"AnsiOnlyIntoNsis3",
-                      std::string(kWidget) + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n",
+                      kWidget + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n",
                       {"Widget.dll"},
                       {"x86-unicode"},
                       0,
@@ -719,7 +719,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "x86-ansi\" at its top, as NSIS 3.07 and later build Unicode installers "
                       "otherwise (a 32-bit makensis also takes \"Unicode false\")."},
         DescribedCase{"TwoTargetsIntoNsis2",
-                      std::string(kWidget) + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n" +
+                      kWidget + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n" +
                           "Plugins\\amd64-unicode\\Widget.dll=Widget.dll\r\n",
                       {"Widget.dll"},
                       kNsis2,
@@ -728,7 +728,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "NSIS 2 loads ANSI plug-ins only: Widget's Unicode and 64-bit plug-ins were "
                       "not installed."},
         DescribedCase{"UnicodeOnlyIntoNsis2",
-                      std::string(kWidget) + "Include\\Widget.nsh=Widget.nsh\r\n" +
+                      kWidget + "Include\\Widget.nsh=Widget.nsh\r\n" +
                           "Plugins\\x86-unicode\\Widget.dll=Widget.dll\r\n",
                       {"Widget.nsh", "Widget.dll"},
                       kNsis2,
@@ -737,7 +737,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "@\\NSIS: is NSIS 2, which loads none of these plug-ins"},
         DescribedCase{
             "AnsiAnd64BitIntoNsis3",
-            std::string(kWidget) + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n" +
+            kWidget + "Plugins\\x86-ansi\\Widget.dll=Widget.dll\r\n" +
                 "Plugins\\amd64-unicode\\Widget.dll=Widget.dll\r\n",
             {"Widget.dll"},
             kNsis3,
@@ -749,7 +749,7 @@ INSTANTIATE_TEST_SUITE_P(
             "installers otherwise; a 64-bit script needs no such line."},
         DescribedCase{
             "DocsWithPictures",
-            std::string(kWidget) + "Docs\\Widget\\img\\x.png=doc/img/x.png\r\n" +
+            kWidget + "Docs\\Widget\\img\\x.png=doc/img/x.png\r\n" +
                 "Examples\\Widget\\res\\a.ini=a.ini\r\nInclude\\Widget.nsh=Widget.nsh\r\n",
             {"doc\\img\\x.png", "a.ini", "Widget.nsh"},
             kNsis3,
@@ -759,7 +759,7 @@ INSTANTIATE_TEST_SUITE_P(
             ""},
         DescribedCase{
             "OnlyItsDocumentsBesideIt",
-            std::string(kWidget) + "Docs\\Widget\\Readme.txt=Readme.txt\r\n" +
+            kWidget + "Docs\\Widget\\Readme.txt=Readme.txt\r\n" +
                 "Include\\Widget.nsh=Widget.nsh\r\n",
             {"Readme.txt"},
             kNsis3,
@@ -773,17 +773,18 @@ INSTANTIATE_TEST_SUITE_P(
         Accented("Utf16WithMark", "\xFF\xFE")),
     [](const testing::TestParamInfo<DescribedCase>& info) { return std::string(info.param.name); });
 
-// A description that cannot be used: nothing is written, and the line at
-// fault is named (its fourth, after kWidget) with what is wrong with it.
+// A description that cannot be used: nothing is written, and the description,
+// the line at fault and what is wrong with it are named.
+DescribedCase Refused(const char* name, const std::string& description, const std::string& says,
+                      std::vector<std::string> files = {"Widget.nsh"}) {
+  return {name, description, files, kNsis3, 2, kNothing, "@\\package\\WidgetSetup.ini: " + says};
+}
+
+// The same, for the first line of files, the description's fourth.
 DescribedCase Unusable(const char* name, const std::string& files, const std::string& why,
                        std::vector<std::string> present = {"Widget.nsh"}) {
-  return {name,
-          std::string(kWidget) + files,
-          present,
-          kNsis3,
-          2,
-          kNothing,
-          "@\\package\\WidgetSetup.ini: line 4: " + files.substr(0, files.find('\r')) + ": " + why};
+  return Refused(name, kWidget + files, "line 4: " + files.substr(0, files.find('\r')) + ": " + why,
+                 present);
 }
 
 std::string ManyLines(int count) {
@@ -794,141 +795,55 @@ std::string ManyLines(int count) {
   return lines;
 }
 
-const std::string kNowhere =
-    "goes nowhere the setup installs to: Include\\, Docs\\<Name>\\, Examples\\<Name>\\, "
-    "Plugins\\x86-ansi\\, Plugins\\x86-unicode\\ or Plugins\\amd64-unicode\\, then the file's name";
-
 INSTANTIATE_TEST_SUITE_P(
     Unusable, DescribedPackageTest,
     testing::Values(
-        DescribedCase{
-            "NoDescription",
-            "",
-            {"Widget.nsh"},
-            kNsis3,
-            2,
-            kNothing,
-            "@\\package\\WidgetSetup.ini: no such file: the setup installs the files that "
-            "this description, beside it and named as it is, lists"},
-        DescribedCase{"DescriptionIsAFolder",
-                      "",
-                      {"WidgetSetup.ini\\Widget.nsh"},
-                      kNsis3,
-                      2,
-                      kNothing,
-                      "@\\package\\WidgetSetup.ini: Access denied."},
-        DescribedCase{"NoName",
-                      "[Files]\r\nInclude\\Widget.nsh=Widget.nsh\r\n",
-                      {},
-                      kNsis3,
-                      2,
-                      kNothing,
-                      "@\\package\\WidgetSetup.ini: [Package]: has no Name, which names the "
-                      "package's Docs and Examples folders"},
-        DescribedCase{"NameThatClimbs",
-                      "[Package]\r\nName=..\r\n[Files]\r\nInclude\\W.nsh=W.nsh",
-                      {},
-                      kNsis3,
-                      2,
-                      kNothing,
-                      "@\\package\\WidgetSetup.ini: line 2: Name=..: '..' is no name: it stands "
-                      "for a folder around the package's own"},
-        DescribedCase{
-            "SecondFilesSection",
-            std::string(kWidget) + "Include\\W.nsh=W.nsh\r\n[Files]\r\nInclude\\V.nsh=W.nsh",
-            {"W.nsh"},
-            kNsis3,
-            2,
-            kNothing,
-            "@\\package\\WidgetSetup.ini: line 5: [Files]: begins a section that line 3 "
-            "began already"},
-        DescribedCase{"NameTwice",
-                      "[Package]\r\nName=Widget\r\nName=Other\r\n",
-                      {},
-                      kNsis3,
-                      2,
-                      kNothing,
-                      "@\\package\\WidgetSetup.ini: line 3: Name=Other: gives a key that line 2 "
-                      "gave already"},
-        DescribedCase{"NsisOwnDocs",
-                      "[Package]\r\nname = System\r\n[Files]\r\nInclude\\W.nsh=W.nsh",
-                      {},
-                      kNsis3,
-                      2,
-                      kNothing,
-                      "@\\package\\WidgetSetup.ini: line 2: name=System: 'System' is a folder of "
-                      "NSIS's own documents and examples"},
-        DescribedCase{"NulByte",
-                      std::string("[Package]\r\nName=Wid\0get\r\n", 25),
-                      {},
-                      kNsis3,
-                      2,
-                      kNothing,
-                      "@\\package\\WidgetSetup.ini: line 2: holds a NUL byte: save the description "
-                      "as text, in UTF-8"},
-        DescribedCase{"CharacterTheCodePageLacks",
-                      "\xFF\xFE[Package]\r\nName=Widget \xE2\x9C\x93\r\n",
-                      {},
-                      kNsis3,
-                      2,
-                      kNothing,
-                      "@\\package\\WidgetSetup.ini: line 2: holds a character that this system's "
-                      "code page lacks"},
-        Unusable("AnotherPackagesDocs", "Docs\\Other\\Readme.txt=Widget.nsh", kNowhere),
+        Refused("NoDescription", "",
+                "no such file: the setup installs what this description "
+                "beside it lists"),
+        Refused("DescriptionIsAFolder", "", "Access denied.", {"WidgetSetup.ini\\Widget.nsh"}),
+        Refused("NoName", "[Files]\r\nInclude\\Widget.nsh=Widget.nsh", "[Package]: has no Name"),
+        Refused("NameThatClimbs", "[Package]\r\nName=..\r\n",
+                "line 2: Name=..: '..' leaves the package's folders"),
+        Refused("SecondFilesSection", kWidget + "Include\\W.nsh=Widget.nsh\r\n[Files]\r\n",
+                "line 5: [Files]: repeats the section of line 3"),
+        Refused("NameTwice", "[Package]\r\nName=Widget\r\nName=Other\r\n",
+                "line 3: Name=Other: repeats the key of line 2"),
+        Refused("NsisOwnDocs", "[Package]\r\nname = System\r\n",
+                "line 2: name=System: 'System' is NSIS's own folder"),
+        Refused("NulByte", std::string("[Package]\r\nName=Wid\0get\r\n", 25),
+                "line 2: holds a NUL byte: save it as UTF-8 text"),
+        Refused("CharacterTheCodePageLacks", "\xFF\xFE[Package]\r\nName=Widget \xE2\x9C\x93\r\n",
+                "line 2: holds a character the code page lacks"),
+        Unusable("AnotherPackagesDocs", "Docs\\Other\\Readme.txt=Widget.nsh",
+                 "goes nowhere: Include, Docs\\<Name>, Examples\\<Name>, Plugins\\x86-ansi, "
+                 "Plugins\\x86-unicode or Plugins\\amd64-unicode, then the file's name"),
         Unusable("DestinationClimbs", "Docs\\Widget\\..\\..\\Widget.nsh=Widget.nsh",
-                 "'..' is no name: it stands for a folder around the package's own"),
+                 "'..' leaves the package's folders"),
         Unusable("SourceOnADrive", "Include\\Widget.nsh=C:\\Widget.nsh",
                  "'C:' holds ':', which file names cannot hold"),
         Unusable("SourceAtTheRoot", "Include\\Widget.nsh=\\Widget.nsh",
-                 "holds an empty name: two backslashes together, or one at an end"),
-        Unusable("ADevice", "Include\\Widget.nsh=Include\\NUL.nsh",
-                 "'NUL.nsh' is the name of a device (CON, PRN, AUX, NUL, COM1 ... LPT9)"),
-        Unusable("ANumberedDevice", "Include\\com1=Widget.nsh",
-                 "'com1' is the name of a device (CON, PRN, AUX, NUL, COM1 ... LPT9)"),
+                 "holds an empty name: \\\\, or \\ at an end"),
+        Unusable("ADevice", "Include\\Widget.nsh=Include\\NUL.nsh", "'NUL.nsh' is a device's name"),
+        Unusable("ANumberedDevice", "Include\\com1=Widget.nsh", "'com1' is a device's name"),
         Unusable("TrailingDot", "Include\\Widget.nsh.=Widget.nsh",
                  "'Widget.nsh.' ends in a dot or a blank, which Windows drops"),
-        Unusable("NoEquals", "Include\\Widget.nsh",
-                 "is neither a [section], a key=value line nor a ; comment"),
-        DescribedCase{
-            "TheSameDestinationTwice",
-            std::string(kWidget) + "Include\\Widget.nsh=Widget.nsh\r\ninclude/WIDGET.nsh=W",
-            {"Widget.nsh"},
-            kNsis3,
-            2,
-            kNothing,
-            "@\\package\\WidgetSetup.ini: line 5: include/WIDGET.nsh=W: names a "
-            "destination that an earlier line names"},
+        Unusable("NoEquals", "Include\\Widget.nsh", "is no [section], key=value or ;comment"),
+        Refused("TheSameDestinationTwice",
+                kWidget + "Include\\Widget.nsh=Widget.nsh\r\ninclude/WIDGET.nsh=W",
+                "line 5: include/WIDGET.nsh=W: names an earlier line's destination"),
         Unusable("NsisOwnPlugin", "Plugins\\x86-ansi\\system.DLL=Widget.nsh",
-                 "'system.DLL' is a file of NSIS's own: a plug-in package may not replace it"),
+                 "'system.DLL' is NSIS's own file"),
         Unusable("ShortNameOfNsisOwnHeader", "Include\\LOGICL~1.NSH=Widget.nsh",
-                 "'LOGICL~1.NSH' has the form of a short (8.3) name, which may stand for another "
-                 "file: give the long name"),
+                 "'LOGICL~1.NSH' looks like a short (8.3) name, which may stand for another file"),
         Unusable("SourceIsAFolder", "Plugins\\x86-ansi\\Widget.dll=Plugin",
                  "'Plugin' is a folder, not a file", {"Plugin\\Widget.dll"}),
         Unusable("NameLongerThanAPath", "Include\\" + std::string(250, 'w') + "=Widget.nsh",
                  "is longer than a path can be"),
-        DescribedCase{"NoFiles",
-                      kWidget,
-                      {},
-                      kNsis3,
-                      2,
-                      kNothing,
-                      "@\\package\\WidgetSetup.ini: [Files]: lists no file"},
-        DescribedCase{"MoreLinesThanItHolds",
-                      kWidget + ManyLines(33),
-                      {"Widget.nsh"},
-                      kNsis3,
-                      2,
-                      kNothing,
-                      "@\\package\\WidgetSetup.ini: [Files]: lists more files than the setup "
-                      "holds (32)"},
-        DescribedCase{"LongerThanItsBuffer",
-                      std::string(kWidget) + std::string(17000, ';'),
-                      {},
-                      kNsis3,
-                      2,
-                      kNothing,
-                      "@\\package\\WidgetSetup.ini: is longer than the setup reads (16384 bytes)"}),
+        Refused("NoFiles", kWidget, "[Files]: lists no file"),
+        Refused("MoreLinesThanItHolds", kWidget + ManyLines(33),
+                "[Files]: lists more than 32 files"),
+        Refused("LongerThanItsBuffer", kWidget + std::string(17000, ';'), "is longer than 16 KB")),
     [](const testing::TestParamInfo<DescribedCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -45,6 +45,11 @@ inline const InstallItem* end(const Package* package) {
 extern const Package kTavrickPackage;
 extern const Package kDescribedWording;
 
+// Makes g_package the program's package, before anything is read or shown:
+// the one built in, or the wording of one whose description is still to be
+// read.
+void ChoosePackage();
+
 // Makes g_package the program's package: the one built in, or the one that
 // the description beside the program gives, <program's base name>.ini in
 // setupDir. FALSE, after telling why in a box or an unattended run's line,

@@ -22,28 +22,26 @@ constexpr WCHAR kDescriptionType[] = L".ini";
 constexpr char kTitleFormat[] = "%s plug-in setup";
 
 constexpr char kMissing[] =
-    "no such file: the setup installs the files that this description, beside it and named as "
-    "it is, lists";
-constexpr char kNoName[] = "has no Name, which names the package's Docs and Examples folders";
-constexpr char kTooLong[] = "is longer than the setup can read";
-constexpr char kTooMany[] = "lists more files than the setup holds (32)";
+    "no such file: the setup installs what this description beside it lists";
+constexpr char kNoName[] = "has no Name";
+constexpr char kTooLong[] = "is too long";
+constexpr char kTooMany[] = "lists more than 32 files";
 constexpr char kNoFiles[] = "lists no file";
 constexpr char kNowhere[] =
-    "goes nowhere the setup installs to: Include\\, Docs\\<Name>\\, Examples\\<Name>\\, "
-    "Plugins\\x86-ansi\\, Plugins\\x86-unicode\\ or Plugins\\amd64-unicode\\, then the file's name";
-constexpr char kTwice[] = "names a destination that an earlier line names";
+    "goes nowhere: Include, Docs\\<Name>, Examples\\<Name>, Plugins\\x86-ansi, "
+    "Plugins\\x86-unicode "
+    "or Plugins\\amd64-unicode, then the file's name";
+constexpr char kTwice[] = "names an earlier line's destination";
 constexpr char kPathLong[] = "is longer than a path can be";
 // What is wrong with one name of a path; each %s is the name.
-constexpr char kEmpty[] = "holds an empty name: two backslashes together, or one at an end";
-constexpr char kDots[] = "'%s' is no name: it stands for a folder around the package's own";
+constexpr char kEmpty[] = "holds an empty name: \\\\, or \\ at an end";
+constexpr char kDots[] = "'%s' leaves the package's folders";
 constexpr char kTrailing[] = "'%s' ends in a dot or a blank, which Windows drops";
-constexpr char kDevice[] = "'%s' is the name of a device (CON, PRN, AUX, NUL, COM1 ... LPT9)";
+constexpr char kDevice[] = "'%s' is a device's name";
 constexpr char kForbidden[] = "'%s' holds '%c', which file names cannot hold";
-constexpr char kAlias[] =
-    "'%s' has the form of a short (8.3) name, which may stand for another file: give the long "
-    "name";
-constexpr char kNsisFile[] = "'%s' is a file of NSIS's own: a plug-in package may not replace it";
-constexpr char kNsisFolder[] = "'%s' is a folder of NSIS's own documents and examples";
+constexpr char kAlias[] = "'%s' looks like a short (8.3) name, which may stand for another file";
+constexpr char kNsisFile[] = "'%s' is NSIS's own file";
+constexpr char kNsisFolder[] = "'%s' is NSIS's own folder";
 constexpr char kFolderSource[] = "'%s' is a folder, not a file";
 
 constexpr char kForbiddenCharacters[] = "\\/:*?\"<>|";

@@ -3,15 +3,15 @@
 
 const char* const kIniProblems[] = {
     "",
-    "is longer than the setup reads (16384 bytes)",
-    "holds a NUL byte: save the description as text, in UTF-8",
-    "is neither UTF-8 nor text in this system's code page",
-    "holds a character that this system's code page lacks",
-    "is neither a [section], a key=value line nor a ; comment",
+    "is longer than 16 KB",
+    "holds a NUL byte: save it as UTF-8 text",
+    "is neither UTF-8 nor text in the code page",
+    "holds a character the code page lacks",
+    "is no [section], key=value or ;comment",
     "comes before the first [section]",
-    "begins a section that line %d began already",
-    "gives a key that line %d gave already",
-    "holds more lines than the setup reads (64)",
+    "repeats the section of line %d",
+    "repeats the key of line %d",
+    "has more than 64 lines",
 };
 static_assert(sizeof kIniProblems / sizeof kIniProblems[0] == kIniTooManyLines + 1,
               "words for each problem");
@@ -70,14 +70,11 @@ DWORD ReadIniFile(const WCHAR* path) {
   if (file == INVALID_HANDLE_VALUE) {
     return GetLastError();
   }
-  // One byte more than fits tells a file that is too long.
-  BYTE extra;
-  DWORD more = 0;
   DWORD error = ERROR_SUCCESS;
-  if (!ReadFile(file, g_bytes, kIniSize, &g_size, nullptr)) {
-    error = GetLastError();
-  } else if (g_size == kIniSize && ReadFile(file, &extra, 1, &more, nullptr) && more > 0) {
+  if (GetFileSize(file, nullptr) > kIniSize) {  // INVALID_FILE_SIZE too: 4 GB and more
     error = ERROR_FILE_TOO_LARGE;
+  } else if (!ReadFile(file, g_bytes, kIniSize, &g_size, nullptr)) {
+    error = GetLastError();
   }
   CloseHandle(file);
   return error;

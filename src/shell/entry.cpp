@@ -1,3 +1,4 @@
+#include "install/package.h"
 #include "install/prompts.h"
 #include "res/resource.h"
 #include "shell/elevation.h"
@@ -8,6 +9,7 @@
 
 extern "C" void SetupEntry() {
   HardenProcess();
+  ChoosePackage();
   g_hInstance = GetModuleHandleA(nullptr);
   char folder[kPathSize];
   Arguments arguments = ReadArguments(GetCommandLineW(), folder);
