@@ -250,7 +250,8 @@ TEST_P(UnattendedTest, ExitsWithItsResultAndSaysWhatItDid) {
   const UnattendedCase& c = GetParam();
   ScratchDir scratch;
   std::string setupDir = scratch / "package";
-  std::string nsis = scratch / c.nsisLeaf;
+  // "": so deep that the first file's path in it is too long; the registry names it.
+  std::string nsis = *c.nsisLeaf ? scratch / c.nsisLeaf : PaddedPath(scratch / "NSIS", 240);
   LayOutPackage(setupDir);
   LayOutNsis(nsis);
   MakeFolder(scratch / "plain");
@@ -274,10 +275,13 @@ TEST_P(UnattendedTest, ExitsWithItsResultAndSaysWhatItDid) {
   if (c.reason != nullptr && reason == nsis) {
     reason += kNeedsRights;  // the line that asks for an elevated prompt
   }
+  if (!*c.nsisLeaf) {
+    reason = (nsis / kInstalledFiles[0]).substr(0, MAX_PATH - 1) + ": the path is too long";
+  }
   std::string exe = setupDir / "TavrickSetup.exe";
   ASSERT_TRUE(
       CopyFileA((TestProgramFolder() / "..\\TavrickSetup.exe").c_str(), exe.c_str(), FALSE));
-  NsisKey key(REG_SZ, NsisKey::Sz(scratch / "NSIS"));
+  NsisKey key(REG_SZ, NsisKey::Sz(*c.nsisLeaf ? scratch / "NSIS" : nsis));
   std::string arguments = InScratch(c.arguments, scratch);
   SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
   HANDLE files[2];
@@ -347,6 +351,7 @@ INSTANTIATE_TEST_SUITE_P(
                          return INVALID_HANDLE_VALUE;
                        },
                        0, kNew, "replaced", 4},
+        UnattendedCase{"DeepFolder", "/S", "", NoChange, 2, kUntouched, "", 0, ""},
         UnattendedCase{"FolderWithSpaces", "extra /S /D=@\\NSIS with spaces", "NSIS with spaces",
                        NoChange, 0, kNew, "installed", 4},
         // The lines are in the OEM code page, as a console or PowerShell decodes them.
