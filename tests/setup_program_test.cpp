@@ -774,6 +774,14 @@ INSTANTIATE_TEST_SUITE_P(
             "Extract the whole package, with the folders that its description names, to a "
             "folder on this computer and start the setup from there. A network drive is "
             "not visible to a setup that runs as administrator."},
+        DescribedCase{"SixtyFourBitOnlyIntoNsis3",
+                      kWidget + "Plugins\\amd64-unicode\\Widget.dll=Widget.dll\r\n",
+                      {"Widget.dll"},
+                      kNsis3,
+                      0,
+                      {"Plugins\\amd64-unicode\\Widget.dll=Widget.dll"},
+                      "Widget has 64-bit plug-ins only: a script that uses it needs the line "
+                      "\"Target amd64-unicode\" at its top, and a 64-bit makensis."},
         Accented("Utf8WithoutMark", ""), Accented("Utf8WithMark", "\xEF\xBB\xBF"),
         Accented("Utf16WithMark", "\xFF\xFE")),
     [](const testing::TestParamInfo<DescribedCase>& info) { return std::string(info.param.name); });
@@ -812,6 +820,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "line 2: Name=..: '..' leaves the package's folders"),
         Refused("SecondFilesSection", kWidget + "Include\\W.nsh=Widget.nsh\r\n[Files]\r\n",
                 "line 5: [Files]: repeats the section of line 3"),
+        Refused("KeyBeforeAnySection", "Name=Widget\r\n" + kWidget,
+                "line 1: Name=Widget: comes before the first [section]"),
         Refused("NameTwice", "[Package]\r\nName=Widget\r\nName=Other\r\n",
                 "line 3: Name=Other: repeats the key of line 2"),
         Refused("NsisOwnDocs", "[Package]\r\nname = System\r\n",
