@@ -657,6 +657,21 @@ DescribedCase Accented(const char* name, const std::string& mark) {
           ""};
 }
 
+// Without /S, a description that cannot be used is told in a box, under the
+// neutral caption, before any window.
+TEST(DescribedPackageBoxTest, TellsWhyInABox) {
+  ScratchDir scratch;
+  std::string exe = scratch / "WidgetSetup.exe";
+  ASSERT_TRUE(CopyFileA((TestProgramFolder() / "..\\PluginSetup.exe").c_str(), exe.c_str(), FALSE));
+  SetupProcess setup(exe, "", scratch.path());
+  ASSERT_TRUE(setup.started());
+  EXPECT_EQ(setup.Answer(nullptr, IDOK, "NSIS plug-in setup"),
+            scratch /
+                "WidgetSetup.ini: no such file: the setup installs what this description "
+                "beside it lists");
+  EXPECT_EQ(setup.WaitForExit(), 2);
+}
+
 // Where the plug-ins of each layout real distributions ship go.
 INSTANTIATE_TEST_SUITE_P(
     Layouts, DescribedPackageTest,
@@ -822,6 +837,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "line 5: [Files]: repeats the section of line 3"),
         Refused("KeyBeforeAnySection", "Name=Widget\r\n" + kWidget,
                 "line 1: Name=Widget: comes before the first [section]"),
+        Refused("NameLongerThanItHolds", "[Package]\r\nName=" + std::string(63, 'w'),
+                "line 2: Name=" + std::string(63, 'w') + ": is too long"),
         Refused("NameTwice", "[Package]\r\nName=Widget\r\nName=Other\r\n",
                 "line 3: Name=Other: repeats the key of line 2"),
         Refused("NsisOwnDocs", "[Package]\r\nname = System\r\n",

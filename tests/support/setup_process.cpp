@@ -113,8 +113,8 @@ HWND SetupProcess::WaitForDialog() {
   return window != nullptr && IsSetupDialog(window) ? window : nullptr;
 }
 
-std::string SetupProcess::Answer(HWND dialog, int button) {
-  HWND box = WaitForWindow(SETUP_TITLE, dialog);
+std::string SetupProcess::Answer(HWND dialog, int button, const char* caption) {
+  HWND box = WaitForWindow(caption ? caption : SETUP_TITLE, dialog);
   if (box == nullptr || IsSetupDialog(box)) {
     return "";
   }

@@ -34,8 +34,9 @@ class SetupProcess {
     return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
   }
   // The text of the next message box, answered with button; "" when none came
-  // or the dialog (when it is not dialog) came instead.
-  std::string Answer(HWND dialog, int button);
+  // or the dialog (when it is not dialog) came instead. The box has the
+  // setup's caption, or the one given.
+  std::string Answer(HWND dialog, int button, const char* caption = nullptr);
   // The exit code, or -1 when the process did not end before the deadline.
   int WaitForExit();
 
