@@ -177,13 +177,14 @@ manifest=$folder/winget/Tavrick.TavrickSetup.installer.yaml
 schemas=$source_dir/packaging/winget/schema
 /usr/bin/python3 "$source_dir/packaging/winget/validate.py" "$schemas" "$folder"/winget/*.yaml >/dev/null ||
   fail "the winget manifest does not validate"
-read -r nested silent location sha < <(/usr/bin/python3 -c '
+read -r type nested silent location sha < <(/usr/bin/python3 -c '
 import sys, yaml
 m = yaml.safe_load(open(sys.argv[1]))
-print(m["NestedInstallerFiles"][0]["RelativeFilePath"], m["InstallerSwitches"]["Silent"],
-      m["InstallerSwitches"]["InstallLocation"], m["Installers"][0]["InstallerSha256"])' "$manifest")
-[[ ${sha,,} == $(sha256sum "$folder/Tavrick-1.0.0.zip" | cut -d' ' -f1) ]] ||
-  fail "the manifest's hash is not the zip's"
+print(m["InstallerType"], m["NestedInstallerFiles"][0]["RelativeFilePath"],
+      m["InstallerSwitches"]["Silent"], m["InstallerSwitches"]["InstallLocation"],
+      m["Installers"][0]["InstallerSha256"])' "$manifest")
+[[ $type == zip && ${sha,,} == $(sha256sum "$folder/Tavrick-1.0.0.zip" | cut -d' ' -f1) ]] ||
+  fail "the manifest does not describe the zip: $type, $sha"
 mkdir downloaded
 (cd downloaded && cmake -E tar xf "$folder/Tavrick-1.0.0.zip")
 "$wine" "downloaded/$nested" "$silent" "${location/<INSTALLPATH>/Z:${nsis//\//\\}}" >/dev/null 2>&1 ||
