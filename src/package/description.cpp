@@ -50,6 +50,8 @@ constexpr int kNumberedDevices = 4;  // from COM on, with a digit: COM1, LPT9
 
 constexpr const char* kPlainFolders[] = {"Include", kAnsiPlugins, kUnicodePlugins, kAmd64Plugins};
 constexpr const char* kPackageFolders[] = {"Docs", "Examples"};
+// In the order they are taken: the Name says where files may go.
+constexpr const char* kSections[] = {"Package", "Files"};
 
 constexpr char kNotFound[] =
     "The package's files cannot be found beside the setup program.\n\n"
@@ -68,8 +70,13 @@ char g_title[kTitleSize];
 InstallItem g_items[kMaxItems];
 Package g_described;
 
+// The name that the last reason found speaks of, and the character at fault.
+char g_part[kPartSize];
+char g_bad;
+
 // Tells that the description at path cannot be used: at line number (none
-// when 0), which says shown (nothing when empty), for the reason why.
+// when 0), which says shown (nothing when empty), for the reason why, a
+// format that may name g_part and g_bad.
 BOOL Refuse(const char* path, int number, const char* shown, const char* why) {
   char text[kRefusalSize];
   text[0] = '\0';
@@ -80,20 +87,19 @@ BOOL Refuse(const char* path, int number, const char* shown, const char* why) {
     AppendText(text, kShownSize, shown);
     AppendText(text, kRefusalSize, ": ");
   }
-  AppendText(text, kRefusalSize, why);
+  char reason[kWhySize];
+  wsprintfA(reason, why, g_part, g_bad);
+  AppendText(text, kRefusalSize, reason);
   ShowPathProblem(path, text);
   return FALSE;
 }
 
-// Refuses the line for the name of length bytes at part, which reason (a
-// format with the name, then the character at fault) tells what is wrong with.
-BOOL RefuseName(const char* path, const IniLine& line, const char* shown, const char* reason,
-                const char* part, int length, char character) {
-  char name[kPartSize];
-  CopyText(name, length + 1 < kPartSize ? length + 1 : kPartSize, part);
-  char why[kWhySize];
-  wsprintfA(why, reason, name, character);
-  return Refuse(path, line.number, shown, why);
+// Returns why, with the length bytes at part as the name it speaks of and bad
+// as the character at fault.
+const char* Blame(const char* why, const char* part, int length, char bad = '\0') {
+  CopyText(g_part, length + 1 < kPartSize ? length + 1 : kPartSize, part);
+  g_bad = bad;
+  return why;
 }
 
 BOOL IsForbidden(char c) {
@@ -140,51 +146,41 @@ BOOL IsShortNameForm(const char* name, int length) {
   return tilde && dot <= 8 && length - dot <= 4;
 }
 
-// What is wrong with the name of length bytes at part, or nullptr when it is
-// a plain file or folder name; *bad is then the character at fault. The text
-// is read by character: in a double-byte code page a trail byte may be '\'.
-const char* WhyNotPlain(const char* part, int length, char* bad) {
+// Why the name of length bytes at part is not a plain file or folder name,
+// or nullptr when it is. The text is read by character: in a double-byte code
+// page a trail byte may be '\'.
+const char* WhyNotPlain(const char* part, int length) {
   if (length == 0) {
     return kEmpty;
   }
   const char* last = part;
   for (const char* c = part; c < part + length; c = CharNextA(c)) {
     if (CharNextA(c) == c + 1 && IsForbidden(*c)) {
-      *bad = *c;
-      return kForbidden;
+      return Blame(kForbidden, part, length, *c);
     }
     last = c;
   }
   if (part[0] == '.' && (length == 1 || (length == 2 && part[1] == '.'))) {
-    return kDots;
+    return Blame(kDots, part, length);
   }
   if (*last == '.' || *last == ' ') {
-    return kTrailing;
+    return Blame(kTrailing, part, length);
   }
-  return IsDeviceName(part, length) ? kDevice : nullptr;
+  return IsDeviceName(part, length) ? Blame(kDevice, part, length) : nullptr;
 }
 
-// The end of the name that begins at part: the backslash or the NUL after it.
-const char* EndOfName(const char* part) {
-  while (*part != '\0' && *part != '\\') {
-    part = CharNextA(part);
-  }
-  return part;
-}
-
-// Refuses the line unless each name of path is plain, so that it cannot
-// climb out of the folder it is taken in, nor name a drive, a server or a
-// device. TRUE when it is.
-BOOL CheckPath(const char* path, const IniLine& line, const char* shown, const char* relative) {
+// Why a name of path is not plain, or nullptr when none is: a path of plain
+// names cannot climb out of the folder it is taken in, nor name a drive, a
+// server or a device.
+const char* WhyNotPlainPath(const char* relative) {
   for (const char* part = relative;; ++part) {
-    const char* end = EndOfName(part);
-    char bad = '\0';
-    const char* why = WhyNotPlain(part, static_cast<int>(end - part), &bad);
-    if (why != nullptr) {
-      return RefuseName(path, line, shown, why, part, static_cast<int>(end - part), bad);
+    const char* end = part;
+    while (*end != '\0' && *end != '\\') {
+      end = CharNextA(end);
     }
-    if (*end == '\0') {
-      return TRUE;
+    const char* why = WhyNotPlain(part, static_cast<int>(end - part));
+    if (why != nullptr || *end == '\0') {
+      return why;
     }
     part = end;
   }
@@ -232,17 +228,13 @@ const char* KnownFolder(const char* folder, const char** below) {
   return nullptr;
 }
 
-// Takes line, "destination=source", as the package's next file, its source
-// in setupDir. FALSE, after telling why, when it cannot be used.
-BOOL TakeLine(const char* path, const char* setupDir, const IniLine& line, int count) {
-  char shown[kShownSize];
-  CopyText(shown, kShownSize, line.key);
-  AppendText(shown, kShownSize, "=");
-  AppendText(shown, kShownSize, line.value);
+// Takes line of [Files], "destination=source", as the package's next file,
+// its source in setupDir. Why it cannot be used, or nullptr.
+const char* TakeFile(const char* setupDir, const IniLine& line, int count) {
   TakeSlashes(line.key);
   TakeSlashes(line.value);
   if (lstrlenA(line.key) > kLongestRelative || lstrlenA(line.value) > kLongestRelative) {
-    return Refuse(path, line.number, shown, kPathLong);
+    return kPathLong;
   }
   char* separator = LastSeparator(line.key);
   const char* below = nullptr;
@@ -252,78 +244,60 @@ BOOL TakeLine(const char* path, const char* setupDir, const IniLine& line, int c
     item = {line.value, KnownFolder(line.key, &below), separator + 1};
   }
   if (separator == nullptr || item.folder == nullptr) {
-    return Refuse(path, line.number, shown, kNowhere);
+    return kNowhere;
   }
-  if (!CheckPath(path, line, shown, item.name) ||
-      (below != nullptr && !CheckPath(path, line, shown, below)) ||
-      !CheckPath(path, line, shown, item.source)) {
-    return FALSE;
+  const char* why = WhyNotPlainPath(item.name);
+  if (why == nullptr && below != nullptr) {
+    why = WhyNotPlainPath(below);
+  }
+  if (why == nullptr) {
+    why = WhyNotPlainPath(item.source);
+  }
+  if (why != nullptr) {
+    return why;
   }
   int length = lstrlenA(item.name);
   if (below == nullptr && !IsUnder(item.folder, "Docs") && !IsUnder(item.folder, "Examples")) {
     if (IsShortNameForm(item.name, length)) {
-      return RefuseName(path, line, shown, kAlias, item.name, length, 0);
+      return Blame(kAlias, item.name, length);
     }
     if (IsNsisFile(item.folder, item.name)) {
-      return RefuseName(path, line, shown, kNsisFile, item.name, length, 0);
+      return Blame(kNsisFile, item.name, length);
     }
   }
   for (int i = 0; i < count; ++i) {
     if (lstrcmpiA(g_items[i].folder, item.folder) == 0 &&
         lstrcmpiA(g_items[i].name, item.name) == 0) {
-      return Refuse(path, line.number, shown, kTwice);
+      return kTwice;
     }
   }
   char source[kPathSize];
   if (FormPath(source, setupDir, item.source) && FolderExists(source)) {
-    return RefuseName(path, line, shown, kFolderSource, item.source, lstrlenA(item.source), 0);
+    return Blame(kFolderSource, item.source, lstrlenA(item.source));
   }
-  return TRUE;
+  return nullptr;
 }
 
-// Takes [Package]'s Name and Title. FALSE, after telling why, when the Name
-// cannot name the package's folders.
-BOOL TakeNameAndTitle(const char* path) {
-  g_name[0] = '\0';
-  g_title[0] = '\0';
-  for (int i = 0; i < g_text.count; ++i) {
-    const IniLine& line = g_text.lines[i];
-    if (lstrcmpiA(line.section, "Package") != 0) {
-      continue;
-    }
-    char shown[kShownSize];
-    CopyText(shown, kShownSize, line.key);
-    AppendText(shown, kShownSize, "=");
-    AppendText(shown, kShownSize, line.value);
-    int length = lstrlenA(line.value);
-    char bad = '\0';
-    if (lstrcmpiA(line.key, "Title") == 0) {
-      if (length >= kTitleSize) {
-        return Refuse(path, line.number, shown, kTooLong);
-      }
-      CopyText(g_title, kTitleSize, line.value);
-    } else if (lstrcmpiA(line.key, "Name") == 0) {
-      const char* why = WhyNotPlain(line.value, length, &bad);
-      if (why == nullptr && length >= kNameSize - 1) {
-        why = kTooLong;
-      } else if (why == nullptr && IsNsisFolder(line.value)) {
-        why = kNsisFolder;
-      } else if (why == nullptr && IsShortNameForm(line.value, length)) {
-        why = kAlias;
-      }
-      if (why != nullptr) {
-        return RefuseName(path, line, shown, why, line.value, length, bad);
-      }
-      CopyText(g_name, kNameSize, line.value);
-    }
+// Takes line of [Package]: its Name, which must name the package's folders,
+// or its Title. Why it cannot be used, or nullptr.
+const char* TakePackageLine(const IniLine& line) {
+  int length = lstrlenA(line.value);
+  if (lstrcmpiA(line.key, "Title") == 0) {
+    return CopyText(g_title, kTitleSize, line.value) ? nullptr : kTooLong;
   }
-  if (g_name[0] == '\0') {
-    return Refuse(path, 0, "[Package]", kNoName);
+  if (lstrcmpiA(line.key, "Name") != 0) {
+    return nullptr;
   }
-  if (g_title[0] == '\0') {
-    wsprintfA(g_title, kTitleFormat, g_name);
+  const char* why = WhyNotPlain(line.value, length);
+  if (why == nullptr && length >= kNameSize - 1) {
+    why = kTooLong;
+  } else if (why == nullptr && IsNsisFolder(line.value)) {
+    why = Blame(kNsisFolder, line.value, length);
+  } else if (why == nullptr && IsShortNameForm(line.value, length)) {
+    why = Blame(kAlias, line.value, length);
   }
-  return TRUE;
+  CopyText(g_name, kNameSize, line.value);
+  return why;
 }
 
 // Puts into path (kPathSize characters) the description's path: the
@@ -367,25 +341,36 @@ BOOL TakeDescription(const char* path, const char* setupDir) {
     wsprintfA(why, kIniProblems[problem], fault.earlier);
     return Refuse(path, fault.number, fault.shown, why);
   }
-  if (!TakeNameAndTitle(path)) {
-    return FALSE;
-  }
+  g_name[0] = '\0';
+  g_title[0] = '\0';
   int count = 0;
-  for (int i = 0; i < g_text.count; ++i) {
-    const IniLine& line = g_text.lines[i];
-    if (lstrcmpiA(line.section, "Files") != 0) {
-      continue;
+  for (const char* section : kSections) {
+    for (int i = 0; i < g_text.count; ++i) {
+      const IniLine& line = g_text.lines[i];
+      if (lstrcmpiA(line.section, section) != 0) {
+        continue;
+      }
+      if (count == kMaxItems) {
+        return Refuse(path, 0, "[Files]", kTooMany);
+      }
+      char shown[kShownSize];
+      CopyText(shown, kShownSize, line.key);
+      AppendText(shown, kShownSize, "=");
+      AppendText(shown, kShownSize, line.value);
+      const char* why = *section == 'F' ? TakeFile(setupDir, line, count++) : TakePackageLine(line);
+      if (why != nullptr) {
+        return Refuse(path, line.number, shown, why);
+      }
     }
-    if (count == kMaxItems) {
-      return Refuse(path, 0, "[Files]", kTooMany);
+    if (g_name[0] == '\0') {
+      return Refuse(path, 0, "[Package]", kNoName);
     }
-    if (!TakeLine(path, setupDir, line, count)) {
-      return FALSE;
-    }
-    ++count;
   }
   if (count == 0) {
     return Refuse(path, 0, "[Files]", kNoFiles);
+  }
+  if (g_title[0] == '\0') {
+    wsprintfA(g_title, kTitleFormat, g_name);
   }
   g_described = kDescribedWording;
   g_described.name = g_name;
