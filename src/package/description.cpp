@@ -394,6 +394,7 @@ BOOL ReadDescription(const WCHAR* setupDir, const WCHAR* programName) {
   if (error == ERROR_SUCCESS) {
     return TakeDescription(path, folder);
   }
+  // The system's words are shown as they are: they may hold a '%'.
   char reason[kReasonSize];
   if (IsAbsent(error)) {
     CopyText(reason, kReasonSize, kMissing);
@@ -402,5 +403,6 @@ BOOL ReadDescription(const WCHAR* setupDir, const WCHAR* programName) {
   } else {
     DescribeError(error, reason, kReasonSize);
   }
-  return Refuse(path, 0, "", reason);
+  ShowPathProblem(path, reason);
+  return FALSE;
 }
