@@ -101,17 +101,18 @@ DWORD ReasonForTarget(const char* target, DWORD error) {
   return error;
 }
 
-// Puts a whole copy of source at target, through a temporary file in
+// Puts a whole copy of the package's file name, at source, at target, through a temporary file in
 // targetDir, so that a copy that fails half-way leaves whatever was at target
 // as it was. Returns 0, or the system's error for the step that failed.
-DWORD CopyWhole(const char* source, const char* target, const char* targetDir, BOOL replace) {
+DWORD CopyWhole(const char* name, const char* source, const char* target, const char* targetDir,
+                BOOL replace) {
   char temp[kPathSize];
   if (!GetTempFileNameA(targetDir, kTempPrefix, 0, temp)) {
     return GetLastError();
   }
   // The copy takes the source's attributes; a read-only one would be read-only
   // when installed and could not be replaced later.
-  DWORD error = CopyFileA(source, temp, FALSE) && SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL)
+  DWORD error = CopySource(name, source, temp) && SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL)
                     ? ReasonForTarget(target, SettleInPlace(temp, target, replace))
                     : GetLastError();
   if (error != ERROR_SUCCESS) {
@@ -122,16 +123,17 @@ DWORD CopyWhole(const char* source, const char* target, const char* targetDir, B
 
 // One whole attempt at the file: its folders, the agreed replacement's
 // attribute, and the copy.
-DWORD Place(const char* source, const char* target, const char* targetDir, const char* targetRoot,
-            BOOL replace) {
+DWORD Place(const char* name, const char* source, const char* target, const char* targetDir,
+            const char* targetRoot, BOOL replace) {
   DWORD error = MakeMissingFolders(targetDir, targetRoot);
   if (error == ERROR_SUCCESS && replace) {
     error = AllowReplacing(target);
   }
   // An unattended run's consent covers a file that another run put there
   // after the probe.
-  return error == ERROR_SUCCESS ? CopyWhole(source, target, targetDir, replace || IsUnattended())
-                                : error;
+  return error == ERROR_SUCCESS
+             ? CopyWhole(name, source, target, targetDir, replace || IsUnattended())
+             : error;
 }
 
 }  // namespace
@@ -153,7 +155,7 @@ BOOL InstallFile(HWND owner, const char* sourceDir, const char* sourceName, cons
   for (;;) {
     // A package file that is there but cannot be searched for is not missing:
     // the copy tells the real reason.
-    if (IsAbsent(ProbePath(source))) {
+    if (IsAbsent(ProbeSource(sourceName, source))) {
       return AskToSkipMissing(owner, source);
     }
     DWORD error = ProbePath(target);
@@ -174,7 +176,7 @@ BOOL InstallFile(HWND owner, const char* sourceDir, const char* sourceName, cons
       }
     }
     if (error == ERROR_SUCCESS || IsAbsent(error)) {
-      error = Place(source, target, targetDir, targetRoot, replace);
+      error = Place(sourceName, source, target, targetDir, targetRoot, replace);
     }
     if (error == ERROR_SUCCESS) {
       TellDone(target, replace ? "replaced" : "installed");

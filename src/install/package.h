@@ -50,6 +50,10 @@ extern const Package kDescribedWording;
 // read.
 void ChoosePackage();
 
+// Makes g_package the package the program carries in its own file, when it
+// carries one. FALSE, after telling why, when that package cannot be used.
+BOOL LoadCarriedPackage();
+
 // Makes g_package the program's package: the one built in, or the one that
 // the description beside the program gives, <program's base name>.ini in
 // setupDir. FALSE, after telling why in a box or an unattended run's line,
@@ -62,10 +66,22 @@ BOOL LoadPackage(const WCHAR* setupDir, const WCHAR* programName);
 BOOL ReadDescription(const WCHAR* setupDir, const WCHAR* programName);
 
 // Takes the description whose bytes were read or taken last (see
-// package/ini_text.h) as the package, its files in setupDir; path names it in
-// what the user is told. FALSE, after telling which line is at fault and why,
+// package/ini_text.h) as the package, its files in setupDir (nullptr: in the
+// program's own file); path names it in what the user is told. FALSE, after telling which line is at fault and why,
 // when it cannot be used; g_package is then left as it was.
 BOOL TakeDescription(const char* path, const char* setupDir);
+
+// TRUE when the package comes from the program's own file, not from beside it.
+BOOL IsCarried();
+
+// ERROR_SUCCESS when the package's file name (found at path when the package
+// lies beside the program) is there; otherwise the probe's reason.
+DWORD ProbeSource(const char* name, const char* path);
+
+// Writes the package's file name (at path when it lies beside the program)
+// whole into temp, a file that exists. FALSE, with the system's reason as the
+// last error, when it cannot.
+BOOL CopySource(const char* name, const char* path, const char* temp);
 
 // The plug-in folders of NSIS 3, and what each takes.
 inline constexpr char kAnsiPlugins[] = "Plugins\\x86-ansi";

@@ -70,7 +70,7 @@ BOOL PackageIsPresent(const char* setupDir) {
   char path[kPathSize];
   for (const InstallItem& item : g_package) {
     if (!IsUnder(item.folder, "Docs") && FormPath(path, setupDir, item.source) &&
-        FileExists(path)) {
+        ProbeSource(item.source, path) == ERROR_SUCCESS) {
       return TRUE;
     }
   }
@@ -81,7 +81,7 @@ BOOL PackageIsWhole(const char* setupDir) {
   char path[kPathSize];
   for (const InstallItem& item : g_package) {
     FormPath(path, setupDir, item.source);
-    if (!FileExists(path) && !AskToSkipMissing(nullptr, path)) {
+    if (ProbeSource(item.source, path) != ERROR_SUCCESS && !AskToSkipMissing(nullptr, path)) {
       return FALSE;
     }
   }

@@ -229,7 +229,8 @@ const char* KnownFolder(const char* folder, const char** below) {
 }
 
 // Takes line of [Files], "destination=source", as the package's next file,
-// its source in setupDir. Why it cannot be used, or nullptr.
+// its source in setupDir (nullptr: in the program's own file). Why it cannot
+// be used, or nullptr.
 const char* TakeFile(const char* setupDir, const IniLine& line, int count) {
   TakeSlashes(line.key);
   TakeSlashes(line.value);
@@ -272,7 +273,7 @@ const char* TakeFile(const char* setupDir, const IniLine& line, int count) {
     }
   }
   char source[kPathSize];
-  if (FormPath(source, setupDir, item.source) && FolderExists(source)) {
+  if (setupDir != nullptr && FormPath(source, setupDir, item.source) && FolderExists(source)) {
     return Blame(kFolderSource, item.source, lstrlenA(item.source));
   }
   return nullptr;

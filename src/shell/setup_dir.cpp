@@ -21,11 +21,15 @@ BOOL SetupDirFromModulePath(WCHAR* path, DWORD length) {
 
 BOOL UseSetupDir(WCHAR* modulePath, DWORD length) {
   const char* problem = nullptr;
+  // A package the program carries needs nothing of its folder: it runs from
+  // one whose name the code page cannot hold, too.
   if (!SetupDirFromModulePath(modulePath, length)) {
     problem = kPathTooLong;
-  } else if (!AnsiPathFromWide(modulePath, g_szSetupDir)) {
+  } else if (!LoadCarriedPackage()) {
+    return FALSE;  // it has told why
+  } else if (!AnsiPathFromWide(modulePath, g_szSetupDir) && !IsCarried()) {
     problem = g_package->unusableFolder;
-  } else if (!LoadPackage(modulePath, modulePath + lstrlenW(modulePath) + 1)) {
+  } else if (!IsCarried() && !LoadPackage(modulePath, modulePath + lstrlenW(modulePath) + 1)) {
     return FALSE;  // the description has told its problem
   } else if (!PackageIsPresent(g_szSetupDir)) {
     problem = g_package->notFound;

@@ -1,0 +1,22 @@
+// The package a setup carries in its own file: a stored ZIP archive after the
+// program's image (and before the certificate table that a signature appends),
+// whose description is the entry setup.ini at its root.
+#pragma once
+
+#include "common/common.h"
+
+// What ReadCarriedPackage found.
+enum Carried { kCarriesNone, kCarriedTaken, kCarriedRefused };
+
+// Reads the program's own file. When it carries a package, checks the archive
+// whole (each entry's place, size and CRC-32, that it is stored and named by
+// the description inside) and makes it the package, its description checked
+// as one beside the program is. kCarriedRefused after telling why.
+Carried ReadCarriedPackage();
+
+// ERROR_SUCCESS when the package file name is in the archive.
+DWORD ProbeCarried(const char* name);
+
+// Writes the package file name from the archive into temp, which exists.
+// FALSE, with the system's reason as the last error, when it cannot.
+BOOL CopyCarried(const char* name, const char* temp);

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# PluginSetup.exe followed by a stored ZIP of its package installs from a
+# folder with nothing beside it: appended as a tool made it (offsets from the
+# archive's start), after zip -A (offsets from the file's), and signed. An
+# archive that is damaged or cannot be trusted is refused in one line that
+# names the entry, with exit 2 and nothing written.
+# Usage: check_carried.sh WINE PLUGIN_SETUP_EXE
+set -euo pipefail
+wine=$1 program=$2
+work=$(mktemp -d /tmp/tavrick-carried.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+fail() {
+  echo "FAILED ($how $change): $*"
+  exit 1
+}
+mkdir -p package/Plugins/x86-ansi
+printf 'an ANSI plug-in' >package/Plugins/x86-ansi/Widget.dll
+printf '!macro Widget\r\n!macroend\r\n' >package/Widget.nsh
+printf 'not named' >package/extra.txt
+files='Plugins\x86-ansi\Widget.dll=Plugins\x86-ansi\Widget.dll'
+printf '%s\r\n' '[Package]' 'Name=Widget' '[Files]' "$files" 'Include\Widget.nsh=Widget.nsh' \
+  >package/setup.ini
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Widget test signer" \
+  -keyout signer.key -out signer.pem 2>/dev/null
+
+# Writes $1: the program, then the package's stored archive with change made.
+cat >pack.py <<'PY'
+import io, sys, zipfile
+out, program, change = sys.argv[1:4]
+names = ["setup.ini", "Plugins/x86-ansi/Widget.dll", "Widget.nsh"]
+names += {"extra": ["extra.txt"], "too-many": ["extra.txt"] * 33}.get(change, [])
+method = zipfile.ZIP_DEFLATED if change == "compressed" else zipfile.ZIP_STORED
+archive = io.BytesIO()
+with zipfile.ZipFile(archive, "w", method) as z:
+    for i, name in enumerate(names):
+        data = open("package/" + name, "rb").read()
+        if name == "setup.ini" and change == "bad-line":
+            data = data.replace(b"Widget.nsh=", b"..\\Widget.nsh=")
+        if name == "setup.ini" and change == "no-description":
+            name = "Widget.ini"
+        if name == "Widget.nsh" and change in ("climbs", "missing"):
+            name = {"climbs": "../Widget.nsh", "missing": "Widget.txt"}[change]
+        z.writestr(name if i < 4 else "extra%d.txt" % i, data)
+data = bytearray(archive.getvalue())
+if change == "flipped":
+    data[data.index(b"an ANSI plug-in") + 3] ^= 1
+if change == "outside":
+    directory = data.index(b"PK\x01\x02")
+    data[directory + 42:directory + 46] = (0x7FFFFFF0).to_bytes(4, "little")
+data = open(program, "rb").read() + data
+open(out, "wb").write(data[:-30] if change == "cut" else data)
+PY
+
+# how the archive is joined | what is changed | exit | the line that says why
+while IFS='|' read -r how change code says; do
+  row=$work/$how-$change
+  mkdir -p "$row/setup" "$row/NSIS/Plugins/x86-ansi"
+  printf 'MZ' >"$row/NSIS/makensis.exe"
+  exe=$row/setup/WidgetSetup.exe
+  python3 pack.py "$exe" "$program" "$change"
+  case $how in
+  zip-A) zip -qA "$exe" ;;
+  signed)
+    osslsigncode sign -certs signer.pem -key signer.key -in "$exe" -out "$row/signed.exe" >/dev/null
+    mv "$row/signed.exe" "$exe"
+    ;;
+  esac
+  status=0
+  "$wine" "Z:${exe//\//\\}" /S "/D=Z:${row//\//\\}\\NSIS" >"$row/out" 2>&1 || status=$?
+  said=$(tr -d '\r' <"$row/out")
+  [[ $status == "$code" ]] || fail "exit $status: $said"
+  installed=$(cd "$row/NSIS" && find . -type f ! -name makensis.exe | LC_ALL=C sort | tr '\n' ' ')
+  if ((code == 0)); then
+    [[ $installed == "./Include/Widget.nsh ./Plugins/x86-ansi/Widget.dll " ]] &&
+      cmp -s "$row/NSIS/Include/Widget.nsh" package/Widget.nsh ||
+      fail "installed $installed"
+  else
+    [[ -z $installed && $said == *"$says"* && $said == *"Installation aborted" ]] ||
+      fail "installed '$installed' and said: $said"
+  fi
+  [[ $(ls "$row/setup") == WidgetSetup.exe ]] || fail "it left $(ls "$row/setup")"
+  echo "ok: $how $change"
+done <<'ROWS'
+cat|none|0|
+zip-A|none|0|
+signed|none|0|
+cat|cut|2|WidgetSetup.exe: the archive it carries is cut off.
+signed|cut|2|WidgetSetup.exe: the archive it carries is cut off.
+cat|flipped|2|Plugins\x86-ansi\Widget.dll: does not match its CRC-32.
+zip-A|compressed|2|setup.ini: is not stored as the setup reads it
+cat|extra|2|extra.txt: is not named by the description inside.
+cat|missing|2|Widget.nsh: is named by the description inside, but not carried.
+cat|climbs|2|WidgetSetup.exe: has a name that is not plain, relative UTF-8.
+cat|no-description|2|WidgetSetup.exe: the archive it carries has no setup.ini at its root.
+cat|too-many|2|WidgetSetup.exe: the archive it carries has more entries than a package holds
+cat|outside|2|setup.ini: lies outside the archive.
+cat|bad-line|2|WidgetSetup.exe\setup.ini: line 5: Include\..\Widget.nsh=Widget.nsh: goes nowhere
+ROWS
