@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # PluginSetup.exe followed by a stored ZIP of its package installs from a
-# folder with nothing beside it: appended as a tool made it (offsets from the
-# archive's start), after zip -A (offsets from the file's), and signed. An
-# archive that is damaged or cannot be trusted is refused in one line that
-# names the entry, with exit 2 and nothing written.
+# folder with nothing beside it: packed by the setup itself (/PACK=), also
+# from a signed program and signed again, or appended as a tool made it
+# (offsets from the archive's start), after zip -A (offsets from the file's),
+# and signed. An archive that is damaged or cannot be trusted is refused in one
+# line that names the entry, with exit 2 and nothing written; a /PACK that
+# cannot be done leaves the file it was to write as it was.
 # Usage: check_carried.sh WINE PLUGIN_SETUP_EXE
 set -euo pipefail
 wine=$1 program=$2
@@ -23,6 +25,19 @@ printf '%s\r\n' '[Package]' 'Name=Widget' '[Files]' "$files" 'Include\Widget.nsh
   >package/setup.ini
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Widget test signer" \
   -keyout signer.key -out signer.pem 2>/dev/null
+sign() {
+  osslsigncode sign -certs signer.pem -key signer.key -in "$1" -out "$1.signed" >/dev/null
+  mv "$1.signed" "$1"
+}
+windows() { echo "Z:${1//\//\\}"; }
+# The author's folder: the program, renamed, with its description beside it;
+# and one whose description is refused.
+cp "$program" package/WidgetSetup.exe
+cp package/setup.ini package/WidgetSetup.ini
+cp "$program" package/BadSetup.exe
+sed 's/Widget.nsh=/..\\Widget.nsh=/' package/setup.ini >package/BadSetup.ini
+cp "$program" signed.exe
+sign signed.exe
 
 # Writes $1: the program, then the package's stored archive with change made.
 cat >pack.py <<'PY'
@@ -58,15 +73,32 @@ while IFS='|' read -r how change code says; do
   mkdir -p "$row/setup" "$row/NSIS/Plugins/x86-ansi"
   printf 'MZ' >"$row/NSIS/makensis.exe"
   exe=$row/setup/WidgetSetup.exe
-  python3 pack.py "$exe" "$program" "$change"
-  case $how in
-  zip-A) zip -qA "$exe" ;;
-  signed)
-    osslsigncode sign -certs signer.pem -key signer.key -in "$exe" -out "$row/signed.exe" >/dev/null
-    mv "$row/signed.exe" "$exe"
-    ;;
-  esac
   status=0
+  case $how in
+  pack*)
+    # The setup packs itself; a /PACK that fails leaves what was there.
+    packer=package/WidgetSetup.exe
+    [[ $how == pack-signed ]] && cp signed.exe package/SignedSetup.exe && cp package/setup.ini \
+      package/SignedSetup.ini && packer=package/SignedSetup.exe
+    [[ $change == carried ]] && packer=pack-none/setup/WidgetSetup.exe
+    [[ $change == refused ]] && packer=package/BadSetup.exe
+    printf 'before' >"$exe"
+    "$wine" "$(windows "$work/$packer")" "/PACK=$(windows "$exe")" >"$row/out" 2>&1 || status=$?
+    if [[ $change != none ]]; then
+      said=$(tr -d '\r' <"$row/out")
+      [[ $status == 2 && $said == *"$says"* && $(cat "$exe") == before ]] ||
+        fail "exit $status, and said: $said"
+      [[ $(ls "$row/setup") == WidgetSetup.exe ]] || fail "it left $(ls "$row/setup")"
+      echo "ok: $how $change"
+      continue
+    fi
+    ((status == 0)) || fail "/PACK: exit $status: $(cat "$row/out")"
+    [[ $how == pack-signed ]] && sign "$exe"
+    ;;
+  *) python3 pack.py "$exe" "$program" "$change" ;;&
+  zip-A) zip -qA "$exe" ;;
+  signed) sign "$exe" ;;
+  esac
   "$wine" "Z:${exe//\//\\}" /S "/D=Z:${row//\//\\}\\NSIS" >"$row/out" 2>&1 || status=$?
   said=$(tr -d '\r' <"$row/out")
   [[ $status == "$code" ]] || fail "exit $status: $said"
@@ -82,6 +114,10 @@ while IFS='|' read -r how change code says; do
   [[ $(ls "$row/setup") == WidgetSetup.exe ]] || fail "it left $(ls "$row/setup")"
   echo "ok: $how $change"
 done <<'ROWS'
+pack|none|0|
+pack-signed|none|0|
+pack|carried|2|This setup carries its package already
+pack|refused|2|BadSetup.ini: line 5: Include\..\Widget.nsh=Widget.nsh: goes nowhere
 cat|none|0|
 zip-A|none|0|
 signed|none|0|

@@ -1,5 +1,6 @@
 #include "install/package.h"
 #include "package/carried.h"
+#include "package/pack.h"
 
 // TavrickSetup.exe installs the package built into it; PluginSetup.exe the one
 // it carries in its own file, or else the one its description beside it gives.
@@ -28,6 +29,14 @@ BOOL IsCarried() {
   return g_carried;
 }
 
+BOOL CanPack() {
+  return TRUE;
+}
+
+UINT Pack(const WCHAR* output) {
+  return PackSetup(output);
+}
+
 DWORD ProbeSource(const char* name, const char* path) {
   return IsCarried() ? ProbeCarried(name) : ProbePath(path);
 }
@@ -53,6 +62,14 @@ BOOL LoadPackage(const WCHAR*, const WCHAR*) {
 
 BOOL IsCarried() {
   return FALSE;
+}
+
+BOOL CanPack() {
+  return FALSE;
+}
+
+UINT Pack(const WCHAR*) {
+  return 2;  // never asked: CanPack says no
 }
 
 DWORD ProbeSource(const char*, const char* path) {

@@ -71,6 +71,14 @@ BOOL ReadDescription(const WCHAR* setupDir, const WCHAR* programName);
 // when it cannot be used; g_package is then left as it was.
 BOOL TakeDescription(const char* path, const char* setupDir);
 
+// TRUE when the program packs itself and its package into one file (/PACK=):
+// PluginSetup.exe does, TavrickSetup.exe does not.
+BOOL CanPack();
+
+// Where CanPack, packs the program and the package beside it into output (see
+// package/pack.h) and returns the exit code.
+UINT Pack(const WCHAR* output);
+
 // TRUE when the package comes from the program's own file, not from beside it.
 BOOL IsCarried();
 

@@ -56,23 +56,6 @@ DWORD Dword(const BYTE* at) {
   return Word(at) | static_cast<DWORD>(Word(at + 2)) << 16;
 }
 
-DWORD Crc32(const BYTE* data, DWORD size) {
-  if (g_crcTable[1] == 0) {
-    for (DWORD n = 0; n < 256; ++n) {
-      DWORD c = n;
-      for (int k = 0; k < 8; ++k) {
-        c = c & 1 ? 0xEDB88320 ^ (c >> 1) : c >> 1;
-      }
-      g_crcTable[n] = c;
-    }
-  }
-  DWORD crc = 0xFFFFFFFF;
-  for (DWORD i = 0; i < size; ++i) {
-    crc = g_crcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  }
-  return ~crc;
-}
-
 // Tells why the carried package cannot be used: what, of the entry named
 // (or of the program), is wrong. Returns kCarriedRefused.
 Carried Refuse(const char* named, const char* what) {
@@ -217,7 +200,7 @@ Carried ReadEntries(const char* self, DWORD imageEnd, const BYTE* record) {
     }
     entry.data = g_file + data;
     entry.size = size;
-    if (Crc32(entry.data, size) != Dword(at + 16)) {
+    if (Crc32(0, entry.data, size) != Dword(at + 16)) {
       return Refuse(entry.name, kBadCrc);
     }
     at = next;
@@ -263,7 +246,24 @@ Carried TakeCarriedDescription(const char* self) {
 
 }  // namespace
 
-Carried ReadCarriedPackage() {
+DWORD Crc32(DWORD crc, const BYTE* data, DWORD size) {
+  if (g_crcTable[1] == 0) {
+    for (DWORD n = 0; n < 256; ++n) {
+      DWORD c = n;
+      for (int k = 0; k < 8; ++k) {
+        c = c & 1 ? 0xEDB88320 ^ (c >> 1) : c >> 1;
+      }
+      g_crcTable[n] = c;
+    }
+  }
+  crc = ~crc;
+  for (DWORD i = 0; i < size; ++i) {
+    crc = g_crcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+  }
+  return ~crc;
+}
+
+const BYTE* MapOwnFile(DWORD* fileSize, DWORD* imageSize) {
   WCHAR self[kPathSize];
   DWORD length = GetModuleFileNameW(nullptr, self, kPathSize);
   HANDLE file = length > 0 && length < static_cast<DWORD>(kPathSize)
@@ -271,33 +271,45 @@ Carried ReadCarriedPackage() {
                                   OPEN_EXISTING, 0, nullptr)
                     : INVALID_HANDLE_VALUE;
   if (file == INVALID_HANDLE_VALUE) {
-    return kCarriesNone;
+    return nullptr;
   }
-  DWORD size = GetFileSize(file, nullptr);
+  *fileSize = GetFileSize(file, nullptr);
   HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
   CloseHandle(file);
   if (mapping == nullptr) {
-    return kCarriesNone;
+    return nullptr;
   }
-  g_file = static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+  const BYTE* view = static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
   CloseHandle(mapping);  // the view keeps it
+  if (view == nullptr) {
+    return nullptr;
+  }
+  // The loader has read the headers: the image ends with its last section.
+  const IMAGE_NT_HEADERS* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+      view + reinterpret_cast<const IMAGE_DOS_HEADER*>(view)->e_lfanew);
+  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
+  *imageSize = 0;
+  for (int i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
+    if (section->PointerToRawData + section->SizeOfRawData > *imageSize) {
+      *imageSize = section->PointerToRawData + section->SizeOfRawData;
+    }
+  }
+  return view;
+}
+
+Carried ReadCarriedPackage() {
+  DWORD size = 0;
+  DWORD imageEnd = 0;
+  g_file = MapOwnFile(&size, &imageEnd);
   if (g_file == nullptr) {
     return kCarriesNone;
   }
-  // The loader has read the headers: the image ends with its last section,
-  // and a signature's certificate table, when there is one, ends the file.
+  // A signature's certificate table, when there is one, ends the file.
   const IMAGE_NT_HEADERS* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
       g_file + reinterpret_cast<const IMAGE_DOS_HEADER*>(g_file)->e_lfanew);
-  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
-  DWORD imageEnd = 0;
-  for (int i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
-    if (section->PointerToRawData + section->SizeOfRawData > imageEnd) {
-      imageEnd = section->PointerToRawData + section->SizeOfRawData;
-    }
-  }
   const IMAGE_DATA_DIRECTORY& certificates =
       headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
-  DWORD end = certificates.VirtualAddress > imageEnd && certificates.VirtualAddress < size
+  DWORD end = certificates.VirtualAddress >= imageEnd && certificates.VirtualAddress < size
                   ? certificates.VirtualAddress
                   : size;
   DWORD padding = 0;
@@ -308,8 +320,9 @@ Carried ReadCarriedPackage() {
   if (end <= imageEnd + padding) {
     return kCarriesNone;  // nothing after the program but a signature
   }
+  WCHAR self[kPathSize];
   char shown[kPathSize];
-  if (!AnsiPathFromWide(self, shown)) {
+  if (GetModuleFileNameW(nullptr, self, kPathSize) == 0 || !AnsiPathFromWide(self, shown)) {
     CopyText(shown, kPathSize, "The setup");
   }
   const BYTE* record = end - imageEnd >= kEndSize ? FindEnd(imageEnd, end) : nullptr;

@@ -14,6 +14,15 @@ enum Carried { kCarriesNone, kCarriedTaken, kCarriedRefused };
 // as one beside the program is. kCarriedRefused after telling why.
 Carried ReadCarriedPackage();
 
+// The CRC-32 of size bytes at data, continuing crc (0 to begin), as ZIP
+// archives keep it.
+DWORD Crc32(DWORD crc, const BYTE* data, DWORD size);
+
+// Maps the program's own file for reading and returns it, with the size of its
+// image (headers and sections, not what follows them) in *imageSize, or
+// nullptr.
+const BYTE* MapOwnFile(DWORD* fileSize, DWORD* imageSize);
+
 // ERROR_SUCCESS when the package file name is in the archive.
 DWORD ProbeCarried(const char* name);
 

@@ -85,6 +85,11 @@ void TakeIniBytes(const void* bytes, DWORD size) {
   g_size = size;
 }
 
+const BYTE* IniBytes(DWORD* size) {
+  *size = g_size;
+  return reinterpret_cast<const BYTE*>(g_bytes);
+}
+
 IniProblem ParseIni(IniText* text, IniFault* fault) {
   const BYTE* bytes = reinterpret_cast<const BYTE*>(g_bytes);
   int size = static_cast<int>(g_size);

@@ -54,6 +54,9 @@ DWORD ReadIniFile(const WCHAR* path);
 // Takes size bytes at bytes (at most kIniSize) as the text to parse.
 void TakeIniBytes(const void* bytes, DWORD size);
 
+// The bytes read or taken last, as they were; *size is set to their count.
+const BYTE* IniBytes(DWORD* size);
+
 // Parses the text read or taken last into text, whose lines point into a
 // buffer of this file's own. kIniFine, or the problem and, in fault, where.
 IniProblem ParseIni(IniText* text, IniFault* fault);

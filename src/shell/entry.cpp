@@ -13,11 +13,15 @@ extern "C" void SetupEntry() {
   g_hInstance = GetModuleHandleA(nullptr);
   char folder[kPathSize];
   Arguments arguments = ReadArguments(GetCommandLineW(), folder);
-  if (arguments.unattended) {
+  BOOL packs = arguments.pack != nullptr && CanPack();
+  if (arguments.unattended || packs) {
     AnswerUnattended(TRUE);
   }
   WCHAR modulePath[kPathSize];
   BOOL ready = UseSetupDir(modulePath, GetModuleFileNameW(nullptr, modulePath, kPathSize));
+  if (packs) {
+    ExitProcess(ready ? Pack(arguments.pack) : kExitFailed);
+  }
   if (arguments.unattended) {
     ExitProcess(RunUnattended(ready, arguments));
   }

@@ -24,6 +24,15 @@ BOOL IsBlank(WCHAR c) {
   return c == L' ' || c == L'\t';
 }
 
+// TRUE when text begins with word, in the same case.
+BOOL Begins(const WCHAR* text, const WCHAR* word) {
+  while (*word != L'\0' && *text == *word) {
+    ++text;
+    ++word;
+  }
+  return *word == L'\0';
+}
+
 BOOL IsSeparator(WCHAR c) {
   return c == L'\\' || c == L'/';
 }
@@ -97,12 +106,16 @@ const char* TakeFolder(const WCHAR* text, char* folder) {
 }  // namespace
 
 Arguments ReadArguments(const WCHAR* commandLine, char* folder) {
-  Arguments arguments = {FALSE, FALSE, nullptr, nullptr};
+  Arguments arguments = {FALSE, FALSE, nullptr, nullptr, nullptr};
   for (const WCHAR* at = SkipProgramName(commandLine);;) {
     while (IsBlank(*at)) {
       ++at;
     }
-    if (at[0] == L'/' && at[1] == L'D' && at[2] == L'=') {
+    if (Begins(at, L"/PACK=")) {
+      arguments.pack = at + 6;
+      return arguments;
+    }
+    if (Begins(at, L"/D=")) {
       arguments.folder = folder;
       arguments.problem = TakeFolder(at + 3, folder);
       return arguments;

@@ -10,11 +10,13 @@ struct Arguments {
   BOOL elevated;        // /E: the elevated program that the dialog's Install started
   const char* folder;   // /D='s folder, or nullptr without /D=
   const char* problem;  // why /D='s folder cannot be used, or nullptr
+  const WCHAR* pack;    // /PACK='s file, to the line's end, or nullptr
 };
 
 // Reads the command line as NSIS installers do. A quoted program name ends at
 // its closing quote. /S, a whole argument, asks for an unattended run, and /E
-// for the elevated install; /D=,
+// for the elevated install; /PACK= (PluginSetup.exe), the last argument, the
+// file to pack the setup into, up to the line's end; /D=,
 // the last argument, names the NSIS folder up to the line's end, spaces and
 // all, without quotes, and loses trailing blanks and backslashes (a drive's
 // root keeps its own); it must be a full path. The folder goes into folder
