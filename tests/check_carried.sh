@@ -57,9 +57,13 @@ with zipfile.ZipFile(archive, "w", method) as z:
         if name == "Widget.nsh" and change in ("climbs", "missing"):
             name = {"climbs": "../Widget.nsh", "missing": "Widget.txt"}[change]
         z.writestr(name if i < 4 else "extra%d.txt" % i, data)
+    if change == "folders":
+        z.writestr("Plugins/", b"")
 data = bytearray(archive.getvalue())
 if change == "flipped":
     data[data.index(b"an ANSI plug-in") + 3] ^= 1
+if change == "header":
+    data[data.index(b"PK\x03\x04", 1) + 18] ^= 1
 if change == "outside":
     directory = data.index(b"PK\x01\x02")
     data[directory + 42:directory + 46] = (0x7FFFFFF0).to_bytes(4, "little")
@@ -119,12 +123,14 @@ pack-signed|none|0|
 pack|carried|2|This setup carries its package already
 pack|refused|2|BadSetup.ini: line 5: Include\..\Widget.nsh=Widget.nsh: goes nowhere
 cat|none|0|
+cat|folders|0|
 zip-A|none|0|
 signed|none|0|
 cat|cut|2|WidgetSetup.exe: the archive it carries is cut off.
 signed|cut|2|WidgetSetup.exe: the archive it carries is cut off.
 cat|flipped|2|Plugins\x86-ansi\Widget.dll: does not match its CRC-32.
 zip-A|compressed|2|setup.ini: is not stored as the setup reads it
+cat|header|2|Plugins\x86-ansi\Widget.dll: is not stored as the setup reads it
 cat|extra|2|extra.txt: is not named by the description inside.
 cat|missing|2|Widget.nsh: is named by the description inside, but not carried.
 cat|climbs|2|WidgetSetup.exe: has a name that is not plain, relative UTF-8.

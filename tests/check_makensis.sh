@@ -5,7 +5,7 @@
 # installed header and calls the plug-in compiles, and so does the installed
 # example. A script without that line stops at the header. A three-target
 # plug-in, installed by PluginSetup.exe from its description, serves a script
-# of each target.
+# of each target, and so does the same plug-in packed into one file.
 # Usage: check_makensis.sh WINE INSTALL_DRIVER SETUP_EXE PLUGIN_DLL PLUGIN_SETUP_EXE PLUGIN64_DLL
 set -euo pipefail
 wine=$1 driver=$2 setup=$3 plugin=$4 plugin_setup=$5 plugin64=$6
@@ -46,14 +46,21 @@ printf '%s\r\n' '[Package]' 'Name=Widget' 'Title=Widget plug-in for NSIS' '' '[F
   'Include\Widget.nsh=Widget.nsh' 'Docs\Widget\Readme.txt=Readme.txt' \
   'Examples\Widget\Widget.nsi=Examples\Widget.nsi' >"$widget/WidgetSetup.ini"
 
+# The same, packed into one file by /PACK=, alone in a folder of its own.
+mkdir "$work/packed"
+"$wine" "$(windows "$widget/WidgetSetup.exe")" "/PACK=$(windows "$work/packed/WidgetSetup.exe")" \
+  >/dev/null || fail "WidgetSetup.exe /PACK= did not complete"
+
 # kind | plug-in folders | makensis options | NSISDIR names it, the registry another
-# Kinds named widget-* install Widget with WidgetSetup.exe /S, and their last
-# field is the script's first line.
+# Kinds named widget-* install Widget with WidgetSetup.exe /S (widget-packed-*
+# with the packed one), and their last field is the script's first line.
 while IFS='|' read -r kind folders options nsisdir; do
   nsis=$work/$kind/NSIS registered=$nsis
   lay_out_nsis "$nsis" $folders
   if [[ $kind == widget-* ]]; then
-    "$wine" "$(windows "$widget/WidgetSetup.exe")" /S "/D=$(windows "$nsis")" >/dev/null ||
+    exe=$widget/WidgetSetup.exe
+    [[ $kind == widget-packed-* ]] && exe=$work/packed/WidgetSetup.exe
+    "$wine" "$(windows "$exe")" /S "/D=$(windows "$nsis")" >/dev/null ||
       fail "WidgetSetup.exe /S did not complete"
     printf '%s\r\n' "$nsisdir" '!include Widget.nsh' 'OutFile test.exe' 'Section' \
       '  !insertmacro WidgetHello' 'SectionEnd' >"$work/$kind/test.nsi"
@@ -97,6 +104,7 @@ nsis2|||
 widget-x86-ansi|x86-ansi x86-unicode amd64-unicode||Target x86-ansi
 widget-x86-unicode|x86-ansi x86-unicode amd64-unicode||Unicode true
 widget-amd64-unicode|x86-ansi x86-unicode amd64-unicode|-XTarget amd64-unicode|
+widget-packed-x86-unicode|x86-ansi x86-unicode amd64-unicode||Unicode true
 KINDS
 
 kind=unicode-script
