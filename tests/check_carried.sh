@@ -46,22 +46,35 @@ out, program, change = sys.argv[1:4]
 names = ["setup.ini", "Plugins/x86-ansi/Widget.dll", "Widget.nsh"]
 names += {"extra": ["extra.txt"], "too-many": ["extra.txt"] * 33}.get(change, [])
 method = zipfile.ZIP_DEFLATED if change == "compressed" else zipfile.ZIP_STORED
-archive = io.BytesIO()
-with zipfile.ZipFile(archive, "w", method) as z:
-    for i, name in enumerate(names):
-        data = open("package/" + name, "rb").read()
-        if name == "setup.ini" and change == "bad-line":
-            data = data.replace(b"Widget.nsh=", b"..\\Widget.nsh=")
-        if name == "setup.ini" and change == "no-description":
-            name = "Widget.ini"
-        if name == "Widget.nsh" and change in ("climbs", "missing"):
-            name = {"climbs": "../Widget.nsh", "missing": "Widget.txt"}[change]
-        z.writestr(name if i < 4 else "extra%d.txt" % i, data)
-    if change == "folders":
-        z.writestr("Plugins/", b"")
-data = bytearray(archive.getvalue())
+def make(comment):
+    archive = io.BytesIO()
+    with zipfile.ZipFile(archive, "w", method) as z:
+        z.comment = comment
+        for i, name in enumerate(names):
+            data = open("package/" + name, "rb").read()
+            if name == "setup.ini" and change == "bad-line":
+                data = data.replace(b"Widget.nsh=", b"..\\Widget.nsh=")
+            if name == "setup.ini" and change == "no-description":
+                name = "Widget.ini"
+            if name == "Widget.nsh" and change in ("climbs", "missing", "dos-name"):
+                name = {"climbs": "../Widget.nsh", "missing": "Widget.txt"}.get(change, "W\xefdget.nsh")
+            z.writestr(name if i < 4 else "extra%d.txt" % i, data)
+        if change == "folders":
+            z.writestr("Plugins/", b"")
+    return archive.getvalue()
+# An archive whose end a signature pads to its 8 bytes.
+first = make(b"")
+data = bytearray(make(b"x" * ((3 - len(first)) % 8)))
 if change == "flipped":
     data[data.index(b"an ANSI plug-in") + 3] ^= 1
+if change == "oversize":  # both headers of the first entry claim far more data
+    for at in (data.index(b"PK\x03\x04") + 18, data.index(b"PK\x01\x02") + 20):
+        data[at:at + 8] = (0x00FFFFFF).to_bytes(4, "little") * 2
+if change == "dos-name":  # a name in a DOS code page, without the UTF-8 flag
+    for at in (data.index(b"PK\x03\x04\x14\x00\x00\x08") + 7, data.index(b"PK\x01\x02\x14\x03\x14\x00\x00\x08") + 9):
+        data[at] = 0
+if change == "local-name":
+    data[data.index(b"PK\x03\x04") + 30] ^= 0x20
 if change == "header":
     data[data.index(b"PK\x03\x04", 1) + 18] ^= 1
 if change == "outside":
@@ -82,7 +95,7 @@ while IFS='|' read -r how change code says; do
   pack*)
     # The setup packs itself; a /PACK that fails leaves what was there.
     packer=package/WidgetSetup.exe
-    [[ $how == pack-signed ]] && cp signed.exe package/SignedSetup.exe && cp package/setup.ini \
+    [[ $how == pack-*signed ]] && cp signed.exe package/SignedSetup.exe && cp package/setup.ini \
       package/SignedSetup.ini && packer=package/SignedSetup.exe
     [[ $change == carried ]] && packer=pack-none/setup/WidgetSetup.exe
     [[ $change == refused ]] && packer=package/BadSetup.exe
@@ -119,6 +132,7 @@ while IFS='|' read -r how change code says; do
   echo "ok: $how $change"
 done <<'ROWS'
 pack|none|0|
+pack-from-signed|none|0|
 pack-signed|none|0|
 pack|carried|2|This setup carries its package already
 pack|refused|2|BadSetup.ini: line 5: Include\..\Widget.nsh=Widget.nsh: goes nowhere
@@ -130,6 +144,7 @@ cat|cut|2|WidgetSetup.exe: the archive it carries is cut off.
 signed|cut|2|WidgetSetup.exe: the archive it carries is cut off.
 cat|flipped|2|Plugins\x86-ansi\Widget.dll: does not match its CRC-32.
 zip-A|compressed|2|setup.ini: is not stored as the setup reads it
+cat|local-name|2|setup.ini: is not stored as the setup reads it
 cat|header|2|Plugins\x86-ansi\Widget.dll: is not stored as the setup reads it
 cat|extra|2|extra.txt: is not named by the description inside.
 cat|missing|2|Widget.nsh: is named by the description inside, but not carried.
@@ -137,5 +152,7 @@ cat|climbs|2|WidgetSetup.exe: has a name that is not plain, relative UTF-8.
 cat|no-description|2|WidgetSetup.exe: the archive it carries has no setup.ini at its root.
 cat|too-many|2|WidgetSetup.exe: the archive it carries has more entries than a package holds
 cat|outside|2|setup.ini: lies outside the archive.
+cat|oversize|2|setup.ini: lies outside the archive.
+cat|dos-name|2|WidgetSetup.exe: has a name that is not plain, relative UTF-8.
 cat|bad-line|2|WidgetSetup.exe\setup.ini: line 5: Include\..\Widget.nsh=Widget.nsh: goes nowhere
 ROWS
