@@ -672,6 +672,34 @@ TEST(DescribedPackageBoxTest, TellsWhyInABox) {
   EXPECT_EQ(setup.WaitForExit(), 2);
 }
 
+// Packed by /PACK, then started alone under a browser's name for a second
+// download, through its dialog.
+TEST(CarriedPackageTest, InstallsThroughItsDialog) {
+  ScratchDir scratch;
+  std::string author = scratch / "author";
+  std::string packed = scratch / "Downloads" / "WidgetSetup (1).exe";
+  std::string nsis = scratch / "NSIS";
+  LayOutNsis(nsis);
+  MakeFolder(nsis / "Plugins" / "x86-ansi");
+  MakeFolder(scratch / "Downloads");
+  WriteFile(author / "WidgetSetup.ini", kWidget + "Include\\Widget.nsh=Widget.nsh\r\n");
+  WriteFile(author / "Widget.nsh", "Widget.nsh");
+  ASSERT_TRUE(CopyFileA((TestProgramFolder() / "..\\PluginSetup.exe").c_str(),
+                        (author / "WidgetSetup.exe").c_str(), FALSE));
+  {
+    SetupProcess pack(author / "WidgetSetup.exe", "/PACK=" + packed, scratch.path());
+    ASSERT_EQ(pack.WaitForExit(), 0);
+  }
+  NsisKey key(REG_SZ, NsisKey::Sz(nsis));
+  SetupProcess setup(packed, "", scratch.path());
+  HWND dialog = setup.WaitForWindow("Widget plug-in setup");
+  ASSERT_NE(dialog, nullptr);
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(setup.Answer(dialog, IDOK, "Widget plug-in setup"), "Installation complete");
+  EXPECT_EQ(setup.WaitForExit(), 0);
+  EXPECT_EQ(ReadFile(nsis / "Include" / "Widget.nsh"), "Widget.nsh");
+}
+
 // Where the plug-ins of each layout real distributions ship go.
 INSTANTIATE_TEST_SUITE_P(
     Layouts, DescribedPackageTest,
