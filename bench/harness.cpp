@@ -59,10 +59,9 @@ void LayOut(const std::string& buildDir, const std::string& package, const std::
     CopyOrFail(package + "\\" + file, kPackage + "\\" + file);
   }
   Write(kNsis + "\\makensis.exe", "MZ");
-  for (const char* exe :
-       {"TavrickSetup.exe", "PluginSetup.exe", "bench\\baseline_copies.exe",
-        "bench\\baseline_dialog.exe",
-        "bench\\baseline_same_dialog.exe", "bench\\baseline_empty.exe"}) {
+  for (const char* exe : {"TavrickSetup.exe", "PluginSetup.exe", "bench\\baseline_copies.exe",
+                          "bench\\baseline_dialog.exe", "bench\\baseline_same_dialog.exe",
+                          "bench\\baseline_empty.exe"}) {
     std::string name = std::string(exe).substr(std::string(exe).find_last_of('\\') + 1);
     CopyOrFail(buildDir + "\\" + exe, kPackage + "\\" + name);
   }
@@ -74,6 +73,12 @@ void LayOut(const std::string& buildDir, const std::string& package, const std::
             "Examples\\Tavrick\\TavrickTest.nsi=Example\\TavrickTest.nsi\r\n"
             "Include\\Tavrick.nsh=Include\\Tavrick.nsh\r\n"
             "Plugins\\x86-ansi\\Tavrick.dll=Plugin\\Tavrick.dll\r\n");
+  // The same, packed into one file by the program itself.
+  SetupProcess pack(std::wstring(kPackage.begin(), kPackage.end()) + L"\\PluginSetup.exe",
+                    "/PACK=" + kPackage + "\\PackedSetup.exe", kPackage);
+  if (pack.WaitForExit() != 0) {
+    Fail("PluginSetup.exe /PACK= failed");
+  }
   HKEY key;
   RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\NSIS", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                   nullptr);
@@ -218,7 +223,7 @@ int main(int argc, char** argv) {
   int runs = std::atoi(argv[4]);
   std::vector<double> setupStart, sameStart, emptyStart, peerStart, setupClick, sameClick,
       setupWhole, sameWhole, empty, setupQuiet, copiesQuiet, peerQuiet, setupStartNsisDir,
-      sameStartNsisDir, pluginStart;
+      sameStartNsisDir, pluginStart, packedStart;
   // Warm Wine's caches before measuring.
   for (const char* exe : {"TavrickSetup.exe", "baseline_same_dialog.exe", "peer_setup.exe"}) {
     TimeStartUp(exe);
@@ -227,6 +232,7 @@ int main(int argc, char** argv) {
     setupStart.push_back(TimeStartUp("TavrickSetup.exe"));
     sameStart.push_back(TimeStartUp("baseline_same_dialog.exe"));
     pluginStart.push_back(TimeStartUp("PluginSetup.exe"));
+    packedStart.push_back(TimeStartUp("PackedSetup.exe"));
     // As on a machine where Scoop set NSISDIR: the folder is found there first.
     SetEnvironmentVariableA("NSISDIR", kNsis.c_str());
     setupStartNsisDir.push_back(TimeStartUp("TavrickSetup.exe"));
@@ -252,6 +258,10 @@ int main(int argc, char** argv) {
       sameStartNsisDir, "1.05x");
   Row("PluginSetup.exe: start to dialog visible", pluginStart, "same dialog, nothing else",
       sameStart, "1.05x");
+  Row("PluginSetup.exe packed: start to dialog visible", packedStart, "same dialog, nothing else",
+      sameStart, "1.05x");
+  Row("PluginSetup.exe packed: start to dialog visible", packedStart,
+      "PluginSetup.exe beside its files", pluginStart, "");
   Row("start to dialog visible", setupStart, "empty dialog, no controls", emptyStart, "");
   Row("start to first window", setupStart, "the peer (NSIS script)", peerStart, "");
   Row("Install pressed to completion box", setupClick, "same dialog, four CopyFileA", sameClick,

@@ -201,3 +201,8 @@ if release WINGET_SCHEMA_DIR="$work/no-schemas" >/dev/null; then
   fail "a release was made although its winget manifest could not be validated"
 fi
 echo "ok: a manifest that does not validate fails, and so does the release"
+
+/usr/bin/python3 "$source_dir/packaging/winget/validate.py" "$schemas" \
+  "$source_dir"/packaging/winget/plugin-example/*.yaml >/dev/null ||
+  fail "the plug-in author's example manifest does not validate"
+echo "ok: the plug-in author's example manifest validates"
