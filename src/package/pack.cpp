@@ -52,8 +52,8 @@ struct EndRecord {
 // counts days; each program fills in the rest.
 constexpr WORD kVersion = 20;
 constexpr LocalHeader kLocalHeader = {0x04034b50, kVersion, 0, 0, 0, 0x21, 0, 0, 0, 0, 0};
-constexpr CentralHeader kCentralHeader = {0x02014b50, kVersion, kLocalHeader, 0, 0, 0, 0, 0};
-constexpr EndRecord kEndRecord = {0x06054b50, 0, 0, 0, 0, 0, 0, 0};
+constexpr DWORD kCentralSignature = 0x02014b50;
+constexpr DWORD kEndSignature = 0x06054b50;
 static_assert(sizeof(LocalHeader) == 30 && sizeof(CentralHeader) == 46 + 4 &&
                   sizeof(EndRecord) == 22,
               "the records as ZIP lays them out");
@@ -171,11 +171,14 @@ DWORD AddEntry(HANDLE file, const char* name, const char* path, const BYTE* data
 
 // The central directory and the end record, after the entries.
 BOOL WriteDirectory(HANDLE file, DWORD offset) {
-  EndRecord end = kEndRecord;
+  EndRecord end = {};
+  end.signature = kEndSignature;
   end.directoryOffset = offset;
   for (int i = 0; i < g_count; ++i) {
     const Central& entry = g_central[i];
-    CentralHeader header = kCentralHeader;
+    CentralHeader header = {};
+    header.signature = kCentralSignature;
+    header.madeBy = kVersion;
     header.local = entry.header;
     header.offset = entry.offset;
     // The central header leaves out the local one's signature.
