@@ -56,8 +56,9 @@ def make(comment):
                 data = data.replace(b"Widget.nsh=", b"..\\Widget.nsh=")
             if name == "setup.ini" and change == "no-description":
                 name = "Widget.ini"
-            if name == "Widget.nsh" and change in ("climbs", "missing", "dos-name"):
-                name = {"climbs": "../Widget.nsh", "missing": "Widget.txt"}.get(change, "W\xefdget.nsh")
+            if name == "Widget.nsh" and change in ("climbs", "absolute", "missing", "dos-name"):
+                name = {"climbs": "../Widget.nsh", "absolute": "/Widget.nsh",
+                        "missing": "Widget.txt"}.get(change, "W\xefdget.nsh")
             z.writestr(name if i < 4 else "extra%d.txt" % i, data)
         if change == "folders":
             z.writestr("Plugins/", b"")
@@ -90,6 +91,9 @@ while IFS='|' read -r how change code says; do
   mkdir -p "$row/setup" "$row/NSIS/Plugins/x86-ansi"
   printf 'MZ' >"$row/NSIS/makensis.exe"
   exe=$row/setup/WidgetSetup.exe
+  # What lies beside a setup that carries its package is not its package.
+  [[ $change == decoy ]] && printf '[Package]\r\nName=Decoy\r\n[Files]\r\nInclude\\Decoy.nsh=x\r\n' \
+    >"$row/setup/WidgetSetup.ini"
   status=0
   case $how in
   pack*)
@@ -128,7 +132,8 @@ while IFS='|' read -r how change code says; do
     [[ -z $installed && $said == *"$says"* && $said == *"Installation aborted" ]] ||
       fail "installed '$installed' and said: $said"
   fi
-  [[ $(ls "$row/setup") == WidgetSetup.exe ]] || fail "it left $(ls "$row/setup")"
+  [[ $(ls "$row/setup" | grep -v WidgetSetup.ini) == WidgetSetup.exe ]] ||
+    fail "it left $(ls "$row/setup")"
   echo "ok: $how $change"
 done <<'ROWS'
 pack|none|0|
@@ -138,6 +143,7 @@ pack|carried|2|This setup carries its package already
 pack|refused|2|BadSetup.ini: line 5: Include\..\Widget.nsh=Widget.nsh: goes nowhere
 cat|none|0|
 cat|folders|0|
+cat|decoy|0|
 zip-A|none|0|
 signed|none|0|
 cat|cut|2|WidgetSetup.exe: the archive it carries is cut off.
@@ -149,6 +155,7 @@ cat|header|2|Plugins\x86-ansi\Widget.dll: is not stored as the setup reads it
 cat|extra|2|extra.txt: is not named by the description inside.
 cat|missing|2|Widget.nsh: is named by the description inside, but not carried.
 cat|climbs|2|WidgetSetup.exe: has a name that is not plain, relative UTF-8.
+cat|absolute|2|WidgetSetup.exe: has a name that is not plain, relative UTF-8.
 cat|no-description|2|WidgetSetup.exe: the archive it carries has no setup.ini at its root.
 cat|too-many|2|WidgetSetup.exe: the archive it carries has more entries than a package holds
 cat|outside|2|setup.ini: lies outside the archive.
