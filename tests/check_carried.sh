@@ -139,27 +139,27 @@ done <<'ROWS'
 pack|none|0|
 pack-from-signed|none|0|
 pack-signed|none|0|
-pack|carried|2|This setup carries its package already
+pack|carried|2|This setup carries its package already.
 pack|refused|2|BadSetup.ini: line 5: Include\..\Widget.nsh=Widget.nsh: goes nowhere
 cat|none|0|
 cat|folders|0|
 cat|decoy|0|
 zip-A|none|0|
 signed|none|0|
-cat|cut|2|WidgetSetup.exe: the archive it carries is cut off.
-signed|cut|2|WidgetSetup.exe: the archive it carries is cut off.
+cat|cut|2|WidgetSetup.exe: its archive is cut off.
+signed|cut|2|WidgetSetup.exe: its archive is cut off.
 cat|flipped|2|Plugins\x86-ansi\Widget.dll: does not match its CRC-32.
 zip-A|compressed|2|setup.ini: is not stored as the setup reads it
 cat|local-name|2|setup.ini: is not stored as the setup reads it
 cat|header|2|Plugins\x86-ansi\Widget.dll: is not stored as the setup reads it
-cat|extra|2|extra.txt: is not named by the description inside.
-cat|missing|2|Widget.nsh: is named by the description inside, but not carried.
-cat|climbs|2|WidgetSetup.exe: has a name that is not plain, relative UTF-8.
-cat|absolute|2|WidgetSetup.exe: has a name that is not plain, relative UTF-8.
-cat|no-description|2|WidgetSetup.exe: the archive it carries has no setup.ini at its root.
-cat|too-many|2|WidgetSetup.exe: the archive it carries has more entries than a package holds
+cat|extra|2|extra.txt: is not named by setup.ini.
+cat|missing|2|Widget.nsh: is named by setup.ini, but missing.
+cat|climbs|2|WidgetSetup.exe: its archive holds a name that is not plain.
+cat|absolute|2|WidgetSetup.exe: its archive holds a name that is not plain.
+cat|no-description|2|WidgetSetup.exe: its archive holds no setup.ini.
+cat|too-many|2|WidgetSetup.exe: its archive holds more than 33 entries.
 cat|outside|2|setup.ini: lies outside the archive.
 cat|oversize|2|setup.ini: lies outside the archive.
-cat|dos-name|2|WidgetSetup.exe: has a name that is not plain, relative UTF-8.
+cat|dos-name|2|WidgetSetup.exe: its archive holds a name that is not plain.
 cat|bad-line|2|WidgetSetup.exe\setup.ini: line 5: Include\..\Widget.nsh=Widget.nsh: goes nowhere
 ROWS

@@ -24,18 +24,16 @@ constexpr WORD kUtf8Name = 1 << 11;
 constexpr int kMaxEntries = kMaxItems + 1;
 constexpr char kDescriptionEntry[] = "setup.ini";
 
-constexpr char kRefused[] =
-    "%s: %s.\n\nThe setup is damaged, or was changed after it was made: download it again.";
-constexpr char kCutOff[] = "the archive it carries is cut off";
-constexpr char kTooMany[] = "the archive it carries has more entries than a package holds (33)";
-constexpr char kNoDescription[] = "the archive it carries has no setup.ini at its root";
+constexpr char kRefused[] = "%s: %s.\n\nThe setup is damaged: download it again.";
+constexpr char kCutOff[] = "its archive is cut off";
+constexpr char kTooMany[] = "its archive holds more than 33 entries";
+constexpr char kNoDescription[] = "its archive holds no setup.ini";
 constexpr char kOutside[] = "lies outside the archive";
-constexpr char kNotStored[] =
-    "is not stored as the setup reads it: compressed, encrypted, or its two headers differ";
-constexpr char kBadName[] = "has a name that is not plain, relative UTF-8";
+constexpr char kNotStored[] = "is not stored as the setup reads it";
+constexpr char kBadName[] = "its archive holds a name that is not plain";
 constexpr char kBadCrc[] = "does not match its CRC-32";
-constexpr char kNotNamed[] = "is not named by the description inside";
-constexpr char kNotCarried[] = "is named by the description inside, but not carried";
+constexpr char kNotNamed[] = "is not named by setup.ini";
+constexpr char kNotCarried[] = "is named by setup.ini, but missing";
 
 struct Entry {
   char name[kPathSize];  // as the description names it: '\' between folders
