@@ -64,9 +64,7 @@ constexpr int kNameSize8 = 3 * kPathSize;  // a name in UTF-8
 constexpr int kMaxEntries = kMaxItems + 1;
 
 constexpr char kDescriptionEntry[] = "setup.ini";
-constexpr char kCarries[] =
-    "This setup carries its package already: /PACK takes the description and files beside "
-    "PluginSetup.exe.";
+constexpr char kCarries[] = "This setup carries its package already.";
 constexpr char kPacked[] = "%s: %lu bytes";
 
 struct Central {
