@@ -7,8 +7,6 @@
 #include "shell/exit_codes.h"
 #include "shell/setup_dir.h"
 
-#include <stddef.h>
-
 namespace {
 
 // The archive's records, as a stored archive that counts its offsets from the
@@ -59,7 +57,7 @@ static_assert(sizeof(LocalHeader) == 30 && sizeof(CentralHeader) == 46 + 4 &&
               "the records as ZIP lays them out");
 
 constexpr WORD kUtf8Name = 1 << 11;
-constexpr DWORD kCopySize = 64 * 1024;
+constexpr DWORD kHeadersSize = 4096;       // the program's own headers take 1 KB
 constexpr int kNameSize8 = 3 * kPathSize;  // a name in UTF-8
 constexpr int kMaxEntries = kMaxItems + 1;
 
@@ -73,7 +71,7 @@ struct Central {
   DWORD offset;
 };
 
-BYTE g_buffer[kCopySize];
+BYTE g_headers[kHeadersSize];
 Central g_central[kMaxEntries];
 int g_count;
 
@@ -114,57 +112,40 @@ Central* NextEntry(const char* name, DWORD offset) {
   return &entry;
 }
 
-// Appends size bytes at data, or the file at path when data is nullptr, to
-// file as the entry name at offset, which moves past it. The system's reason,
-// or ERROR_SUCCESS; blame is set to path when that file could not be read.
-DWORD AddEntry(HANDLE file, const char* name, const char* path, const BYTE* data, DWORD size,
-               DWORD* offset, char* blame) {
-  HANDLE source = INVALID_HANDLE_VALUE;
-  if (data == nullptr) {
-    CopyText(blame, kPathSize, path);  // until it is read
-    source = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (source == INVALID_HANDLE_VALUE) {
-      return GetLastError();
-    }
-    size = GetFileSize(source, nullptr);
+// Maps the file at path for reading: *data and *size are its bytes (none for
+// an empty file). The view lasts as long as the process, which ends once the
+// packed setup is written. ERROR_SUCCESS, or the system's reason.
+DWORD MapFile(const char* path, const BYTE** data, DWORD* size) {
+  HANDLE file =
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return GetLastError();
   }
-  Central* entry = NextEntry(name, *offset);
-  DWORD error = entry == nullptr ? ERROR_FILENAME_EXCED_RANGE : ERROR_SUCCESS;
-  if (error == ERROR_SUCCESS) {
-    entry->header.size = entry->header.packedSize = size;
-    entry->header.crc = 0;
-    error = WriteLocal(file, *entry) ? ERROR_SUCCESS : GetLastError();
+  *size = GetFileSize(file, nullptr);
+  HANDLE mapping =
+      *size != 0 ? CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr;
+  CloseHandle(file);
+  *data = mapping != nullptr
+              ? static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0))
+              : nullptr;
+  DWORD error = *size != 0 && *data == nullptr ? GetLastError() : ERROR_SUCCESS;
+  if (mapping != nullptr) {
+    CloseHandle(mapping);  // the view keeps it
   }
-  // The data, then its CRC-32 in the header before it.
-  for (DWORD done = 0; error == ERROR_SUCCESS && done < size;) {
-    DWORD part = size - done < kCopySize ? size - done : kCopySize;
-    DWORD read = part;
-    if (data != nullptr) {
-      CopyMemory(g_buffer, data + done, part);
-    } else if (!ReadFile(source, g_buffer, part, &read, nullptr) || read != part) {
-      error = read != part ? ERROR_HANDLE_EOF : GetLastError();
-      break;
-    }
-    if (done == 0 && data == nullptr) {
-      blame[0] = '\0';  // from here on, what fails is the output
-    }
-    entry->header.crc = Crc32(entry->header.crc, g_buffer, part);
-    error = Write(file, g_buffer, part) ? ERROR_SUCCESS : GetLastError();
-    done += part;
-  }
-  if (source != INVALID_HANDLE_VALUE) {
-    CloseHandle(source);
-  }
-  if (error == ERROR_SUCCESS) {
-    LONG at = static_cast<LONG>(*offset + offsetof(LocalHeader, crc));
-    error = SetFilePointer(file, at, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-                    Write(file, &entry->header.crc, sizeof entry->header.crc) &&
-                    SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER
-                ? ERROR_SUCCESS
-                : GetLastError();
-  }
-  *offset += sizeof(LocalHeader) + entry->header.nameLength + size;
   return error;
+}
+
+// Appends size bytes at data to file as the entry name at offset, which moves
+// past it. The system's reason, or ERROR_SUCCESS.
+DWORD AddEntry(HANDLE file, const char* name, const BYTE* data, DWORD size, DWORD* offset) {
+  Central* entry = NextEntry(name, *offset);
+  if (entry == nullptr) {
+    return ERROR_FILENAME_EXCED_RANGE;
+  }
+  entry->header.size = entry->header.packedSize = size;
+  entry->header.crc = Crc32(0, data, size);
+  *offset += sizeof(LocalHeader) + entry->header.nameLength + size;
+  return WriteLocal(file, *entry) && Write(file, data, size) ? ERROR_SUCCESS : GetLastError();
 }
 
 // The central directory and the end record, after the entries.
@@ -203,21 +184,21 @@ DWORD WritePackedSetup(HANDLE file, char* blame) {
     return GetLastError();
   }
   // The signature was the program's; the packed setup is signed anew.
-  CopyMemory(g_buffer, self, kCopySize < imageSize ? kCopySize : imageSize);
+  CopyMemory(g_headers, self, kHeadersSize);
   IMAGE_NT_HEADERS* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(
-      g_buffer + reinterpret_cast<const IMAGE_DOS_HEADER*>(g_buffer)->e_lfanew);
+      g_headers + reinterpret_cast<const IMAGE_DOS_HEADER*>(g_headers)->e_lfanew);
   headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY] = {0, 0};
   headers->OptionalHeader.CheckSum = 0;
   DWORD headerSize = headers->OptionalHeader.SizeOfHeaders;
-  if (!Write(file, g_buffer, headerSize) ||
+  if (!Write(file, g_headers, headerSize) ||
       !Write(file, self + headerSize, imageSize - headerSize)) {
     return GetLastError();
   }
   DWORD offset = imageSize;
   DWORD size = 0;
-  const BYTE* description = IniBytes(&size);
+  const BYTE* data = IniBytes(&size);
+  DWORD error = AddEntry(file, kDescriptionEntry, data, size, &offset);
   char path[kPathSize];
-  DWORD error = AddEntry(file, kDescriptionEntry, nullptr, description, size, &offset, blame);
   for (const InstallItem& item : g_package) {
     BOOL again = FALSE;
     for (const InstallItem* earlier = begin(g_package); earlier != &item; ++earlier) {
@@ -227,7 +208,12 @@ DWORD WritePackedSetup(HANDLE file, char* blame) {
       continue;  // one file named for two destinations is carried once
     }
     FormPath(path, g_szSetupDir, item.source);
-    error = AddEntry(file, item.source, path, nullptr, 0, &offset, blame);
+    error = MapFile(path, &data, &size);
+    if (error != ERROR_SUCCESS) {
+      CopyText(blame, kPathSize, path);
+      break;
+    }
+    error = AddEntry(file, item.source, data, size, &offset);
     if (error == ERROR_SUCCESS) {
       TellDone(path, "packed");
     }
@@ -245,32 +231,32 @@ UINT PackSetup(const WCHAR* output) {
   if (!PackageIsWhole(g_szSetupDir)) {
     return kExitFailed;  // it has said which file is missing
   }
-  // The output's name, without the quotes or blanks around it.
+  // The output's name, without the quotes or blanks around it, in the code
+  // page, as every other path of the program.
   WCHAR named[kPathSize];
-  int start = output[0] == L'"' ? 1 : 0;
-  lstrcpynW(named, output + start, kPathSize);
+  lstrcpynW(named, output + (output[0] == L'"' ? 1 : 0), kPathSize);
   int end = lstrlenW(named);
   while (end > 0 && (named[end - 1] == L' ' || named[end - 1] == L'\t' || named[end - 1] == L'"')) {
     named[--end] = L'\0';
   }
   // A whole file or none: the copy is made beside it and moved over it last.
-  WCHAR full[kPathSize];
-  WCHAR* name = nullptr;
-  WCHAR temp[kPathSize];
   char shown[kPathSize];
-  DWORD length = GetFullPathNameW(named, kPathSize, full, &name);
-  if (length == 0 || length >= static_cast<DWORD>(kPathSize) || name == nullptr ||
-      !AnsiPathFromWide(full, shown)) {
+  char full[kPathSize];
+  char temp[kPathSize];
+  char* name = nullptr;
+  DWORD length =
+      AnsiPathFromWide(named, shown) ? GetFullPathNameA(shown, kPathSize, full, &name) : 0;
+  if (length == 0 || length >= static_cast<DWORD>(kPathSize) || name == nullptr) {
     TellCaller(STD_ERROR_HANDLE, kPathTooLong);
     return kExitFailed;
   }
   char blame[kPathSize] = "";
-  WCHAR saved = *name;
-  *name = L'\0';
-  DWORD error = GetTempFileNameW(full, L"nsp", 0, temp) != 0 ? ERROR_SUCCESS : GetLastError();
+  char saved = *name;
+  *name = '\0';
+  DWORD error = GetTempFileNameA(full, "nsp", 0, temp) != 0 ? ERROR_SUCCESS : GetLastError();
   *name = saved;
   if (error == ERROR_SUCCESS) {
-    HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     error = file == INVALID_HANDLE_VALUE ? GetLastError() : WritePackedSetup(file, blame);
     if (file != INVALID_HANDLE_VALUE && error == ERROR_SUCCESS && !FlushFileBuffers(file)) {
       error = GetLastError();
@@ -280,19 +266,19 @@ UINT PackSetup(const WCHAR* output) {
       CloseHandle(file);
     }
     if (error == ERROR_SUCCESS &&
-        !MoveFileExW(temp, full, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        !MoveFileExA(temp, full, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       error = GetLastError();
     }
     if (error == ERROR_SUCCESS) {
       char line[kPathSize + 32];
-      wsprintfA(line, kPacked, shown, size);
+      wsprintfA(line, kPacked, full, size);
       TellCaller(STD_OUTPUT_HANDLE, line);
       return kExitSucceeded;
     }
-    DeleteFileW(temp);
+    DeleteFileA(temp);
   }
   char reason[kReasonSize];
   DescribeError(error, reason, kReasonSize);
-  TellAboutPath(STD_ERROR_HANDLE, blame[0] != '\0' ? blame : shown, reason);
+  TellAboutPath(STD_ERROR_HANDLE, blame[0] != '\0' ? blame : full, reason);
   return kExitFailed;
 }
