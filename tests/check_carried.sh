@@ -104,10 +104,11 @@ while IFS='|' read -r how change code says; do
     [[ $change == carried ]] && packer=pack-none/setup/WidgetSetup.exe
     [[ $change == refused ]] && packer=package/BadSetup.exe
     printf 'before' >"$exe"
+    [[ $change == onto-folder ]] && rm "$exe" && mkdir "$exe" && printf 'before' >"$exe/x"
     "$wine" "$(windows "$work/$packer")" "/PACK=$(windows "$exe")" >"$row/out" 2>&1 || status=$?
     if [[ $change != none ]]; then
       said=$(tr -d '\r' <"$row/out")
-      [[ $status == 2 && $said == *"$says"* && $(cat "$exe") == before ]] ||
+      [[ $status == 2 && $said == *"$says"* && $(cat "$exe" 2>/dev/null || cat "$exe/x") == before ]] ||
         fail "exit $status, and said: $said"
       [[ $(ls "$row/setup") == WidgetSetup.exe ]] || fail "it left $(ls "$row/setup")"
       echo "ok: $how $change"
@@ -140,6 +141,7 @@ pack|none|0|
 pack-from-signed|none|0|
 pack-signed|none|0|
 pack|carried|2|This setup carries its package already.
+pack|onto-folder|2|WidgetSetup.exe: Access denied.
 pack|refused|2|BadSetup.ini: line 5: Include\..\Widget.nsh=Widget.nsh: goes nowhere
 cat|none|0|
 cat|folders|0|
