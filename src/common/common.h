@@ -26,6 +26,10 @@ BOOL CopyText(char* buffer, int size, const char* text);
 // bytes; path then holds the part that did, which must not name a file.
 BOOL FormPath(char* path, const char* folder, const char* name);
 
+// Takes each '/' in path as '\', read by character: in a double-byte code
+// page a trail byte may look like either.
+void TakeSlashes(char* path);
+
 // ERROR_SUCCESS when a file search finds anything for path: a file, a folder,
 // or any match of a wildcard pattern. Otherwise the system's reason, which
 // means "absent" only where IsAbsent says so.

@@ -23,3 +23,11 @@ BOOL FormPath(char* path, const char* folder, const char* name) {
   fits = AppendText(path, kPathSize, "\\") && fits;
   return AppendText(path, kPathSize, name) && fits;
 }
+
+void TakeSlashes(char* path) {
+  for (char* c = path; *c != '\0'; c = CharNextA(c)) {
+    if (*c == '/') {
+      *c = '\\';
+    }
+  }
+}

@@ -20,10 +20,6 @@ constexpr WORD kEncrypted = 1;
 constexpr WORD kSizesAfterData = 1 << 3;
 constexpr WORD kUtf8Name = 1 << 11;
 
-// The package's files and its description.
-constexpr int kMaxEntries = kMaxItems + 1;
-constexpr char kDescriptionEntry[] = "setup.ini";
-
 constexpr char kRefused[] = "%s: %s.\n\nThe setup is damaged: download it again.";
 constexpr char kCutOff[] = "its archive is cut off";
 constexpr char kTooMany[] = "its archive holds more than 33 entries";
@@ -42,7 +38,7 @@ struct Entry {
 };
 
 const BYTE* g_file;
-Entry g_entries[kMaxEntries];
+Entry g_entries[kMaxCarriedEntries];
 int g_entryCount;
 DWORD g_crcTable[256];
 
@@ -84,11 +80,7 @@ BOOL TakeName(const BYTE* raw, DWORD length, WORD flags, char* name) {
     return FALSE;
   }
   name[bytes] = '\0';
-  for (char* c = name; *c != '\0'; c = CharNextA(c)) {
-    if (*c == '/') {
-      *c = '\\';
-    }
-  }
+  TakeSlashes(name);
   // No drive, no root, and no part that is "..".
   for (const char* part = name;; ++part) {
     const char* end = part;
@@ -164,7 +156,7 @@ Carried ReadEntries(const char* self, DWORD imageEnd, const BYTE* record) {
     if (next > record) {
       return Refuse(self, kCutOff);
     }
-    if (g_entryCount == kMaxEntries) {
+    if (g_entryCount == kMaxCarriedEntries) {
       return Refuse(self, kTooMany);
     }
     Entry& entry = g_entries[g_entryCount];
@@ -214,13 +206,13 @@ Carried ReadEntries(const char* self, DWORD imageEnd, const BYTE* record) {
 // Takes the description inside, and checks that it and the archive name the
 // same files.
 Carried TakeCarriedDescription(const char* self) {
-  const Entry* description = FindEntry(kDescriptionEntry);
+  const Entry* description = FindEntry(kCarriedDescription);
   if (description == nullptr || description->size > kIniSize) {
     return Refuse(self, kNoDescription);
   }
   TakeIniBytes(description->data, description->size);
   char path[kPathSize];
-  FormPath(path, self, kDescriptionEntry);
+  FormPath(path, self, kCarriedDescription);
   if (!TakeDescription(path, nullptr)) {
     return kCarriedRefused;
   }
@@ -261,6 +253,19 @@ DWORD Crc32(DWORD crc, const BYTE* data, DWORD size) {
   return ~crc;
 }
 
+const BYTE* MapForReading(HANDLE file, DWORD* size) {
+  *size = GetFileSize(file, nullptr);
+  HANDLE mapping =
+      *size != 0 ? CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr;
+  CloseHandle(file);
+  if (mapping == nullptr) {
+    return nullptr;
+  }
+  const BYTE* view = static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+  CloseHandle(mapping);  // the view keeps it
+  return view;
+}
+
 const BYTE* MapOwnFile(DWORD* fileSize, DWORD* imageSize) {
   WCHAR self[kPathSize];
   DWORD length = GetModuleFileNameW(nullptr, self, kPathSize);
@@ -268,17 +273,7 @@ const BYTE* MapOwnFile(DWORD* fileSize, DWORD* imageSize) {
                     ? CreateFileW(self, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, 0, nullptr)
                     : INVALID_HANDLE_VALUE;
-  if (file == INVALID_HANDLE_VALUE) {
-    return nullptr;
-  }
-  *fileSize = GetFileSize(file, nullptr);
-  HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-  CloseHandle(file);
-  if (mapping == nullptr) {
-    return nullptr;
-  }
-  const BYTE* view = static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
-  CloseHandle(mapping);  // the view keeps it
+  const BYTE* view = file != INVALID_HANDLE_VALUE ? MapForReading(file, fileSize) : nullptr;
   if (view == nullptr) {
     return nullptr;
   }

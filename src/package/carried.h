@@ -3,7 +3,12 @@
 // whose description is the entry setup.ini at its root.
 #pragma once
 
-#include "common/common.h"
+#include "install/package.h"
+
+// The carried archive's description, at its root, and how many entries it
+// holds at most: the package's files and the description.
+inline constexpr char kCarriedDescription[] = "setup.ini";
+constexpr int kMaxCarriedEntries = kMaxItems + 1;
 
 // What ReadCarriedPackage found.
 enum Carried { kCarriesNone, kCarriedTaken, kCarriedRefused };
@@ -17,6 +22,10 @@ Carried ReadCarriedPackage();
 // The CRC-32 of size bytes at data, continuing crc (0 to begin), as ZIP
 // archives keep it.
 DWORD Crc32(DWORD crc, const BYTE* data, DWORD size);
+
+// Maps the open file for reading, closes it, and returns its bytes, with their
+// count in *size; nullptr (and *size 0 for an empty file) when it cannot.
+const BYTE* MapForReading(HANDLE file, DWORD* size);
 
 // Maps the program's own file for reading and returns it, with the size of its
 // image (headers and sections, not what follows them) in *imageSize, or

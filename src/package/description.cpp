@@ -186,15 +186,6 @@ const char* WhyNotPlainPath(const char* relative) {
   }
 }
 
-// Takes '/' as '\' in text, read by character.
-void TakeSlashes(char* text) {
-  for (char* c = text; *c != '\0'; c = CharNextA(c)) {
-    if (*c == '/') {
-      *c = '\\';
-    }
-  }
-}
-
 // The last backslash of path, read by character, or nullptr.
 char* LastSeparator(char* path) {
   char* last = nullptr;

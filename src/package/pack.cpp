@@ -59,9 +59,7 @@ static_assert(sizeof(LocalHeader) == 30 && sizeof(CentralHeader) == 46 + 4 &&
 constexpr WORD kUtf8Name = 1 << 11;
 constexpr DWORD kHeadersSize = 4096;       // the program's own headers take 1 KB
 constexpr int kNameSize8 = 3 * kPathSize;  // a name in UTF-8
-constexpr int kMaxEntries = kMaxItems + 1;
 
-constexpr char kDescriptionEntry[] = "setup.ini";
 constexpr char kCarries[] = "This setup carries its package already.";
 constexpr char kPacked[] = "%s: %lu bytes";
 
@@ -72,7 +70,7 @@ struct Central {
 };
 
 BYTE g_headers[kHeadersSize];
-Central g_central[kMaxEntries];
+Central g_central[kMaxCarriedEntries];
 int g_count;
 
 BOOL Write(HANDLE file, const void* data, DWORD size) {
@@ -121,18 +119,8 @@ DWORD MapFile(const char* path, const BYTE** data, DWORD* size) {
   if (file == INVALID_HANDLE_VALUE) {
     return GetLastError();
   }
-  *size = GetFileSize(file, nullptr);
-  HANDLE mapping =
-      *size != 0 ? CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr;
-  CloseHandle(file);
-  *data = mapping != nullptr
-              ? static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0))
-              : nullptr;
-  DWORD error = *size != 0 && *data == nullptr ? GetLastError() : ERROR_SUCCESS;
-  if (mapping != nullptr) {
-    CloseHandle(mapping);  // the view keeps it
-  }
-  return error;
+  *data = MapForReading(file, size);
+  return *size != 0 && *data == nullptr ? GetLastError() : ERROR_SUCCESS;
 }
 
 // Appends size bytes at data to file as the entry name at offset, which moves
@@ -197,7 +185,7 @@ DWORD WritePackedSetup(HANDLE file, char* blame) {
   DWORD offset = imageSize;
   DWORD size = 0;
   const BYTE* data = IniBytes(&size);
-  DWORD error = AddEntry(file, kDescriptionEntry, data, size, &offset);
+  DWORD error = AddEntry(file, kCarriedDescription, data, size, &offset);
   char path[kPathSize];
   for (const InstallItem& item : g_package) {
     BOOL again = FALSE;
