@@ -60,7 +60,7 @@ TEST_P(UnusableSetupDirTest, TellsTheUserAndStops) {
   lstrcpyA(g_szSetupDir, "unchanged");
   MessageBoxScript script{IDOK};
   DWORD length = c.length != 0 ? c.length : static_cast<DWORD>(lstrlenW(module.c_str()));
-  EXPECT_FALSE(UseSetupDir(module.data(), length));
+  EXPECT_FALSE(UseSetupDir(module.data(), length, TRUE));
   ASSERT_EQ(script.shown().size(), 1u);
   const ShownBox& box = script.shown()[0];
   EXPECT_EQ(box.owner, nullptr);
@@ -84,7 +84,7 @@ TEST(UsableSetupDirTest, PlainFolderWithThePackageIsTakenWithoutAWord) {
   std::wstring module = Widen(scratch / "TavrickSetup.exe");
   module.resize(kPathSize, L'\0');
   MessageBoxScript script;
-  EXPECT_TRUE(UseSetupDir(module.data(), lstrlenW(module.c_str())));
+  EXPECT_TRUE(UseSetupDir(module.data(), lstrlenW(module.c_str()), TRUE));
   EXPECT_EQ(g_szSetupDir, scratch.path());
   EXPECT_TRUE(script.shown().empty());
 }

@@ -30,6 +30,10 @@ BOOL FormPath(char* path, const char* folder, const char* name);
 // page a trail byte may look like either.
 void TakeSlashes(char* path);
 
+// Cuts path at its last '\', read by character, leaving its folder. FALSE,
+// with path unchanged, when it has none.
+BOOL CutName(char* path);
+
 // ERROR_SUCCESS when a file search finds anything for path: a file, a folder,
 // or any match of a wildcard pattern. Otherwise the system's reason, which
 // means "absent" only where IsAbsent says so.

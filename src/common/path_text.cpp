@@ -31,3 +31,16 @@ void TakeSlashes(char* path) {
     }
   }
 }
+
+BOOL CutName(char* path) {
+  char* last = nullptr;
+  for (char* c = path; *c != '\0'; c = CharNextA(c)) {
+    if (*c == '\\') {
+      last = c;
+    }
+  }
+  if (last != nullptr) {
+    *last = '\0';
+  }
+  return last != nullptr;
+}

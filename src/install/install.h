@@ -27,12 +27,19 @@ BOOL NeedsElevation(const char* nsisDir);
 // Copies sourceDir\sourceName to targetDir\targetName, making the levels of
 // targetDir below targetRoot (where it lies, and which must exist) that are
 // missing. The file appears under its name only whole; a failed copy leaves
-// what was there before. Asks before it skips a missing source or replaces an
+// what was there before. A file it writes that held other bytes, or none,
+// before is claimed in the receipt held. Asks before it skips a missing source or replaces an
 // existing target, and offers Retry when a probe, a folder or the copy fails;
 // Retry repeats the whole step. Every box is owned by owner. Returns TRUE to
 // go on with the next file, FALSE to stop.
 BOOL InstallFile(HWND owner, const char* sourceDir, const char* sourceName, const char* targetDir,
                  const char* targetName, const char* targetRoot);
+
+// Puts size bytes of text whole at target, in targetDir below targetRoot,
+// replacing what is there, as InstallFile puts a file. ERROR_SUCCESS, or the
+// reason it could not.
+DWORD WriteWhole(const char* target, const char* targetDir, const char* targetRoot,
+                 const char* text, DWORD size);
 
 // Deletes the temporary files that something held when their copy failed,
 // retrying quietly for a moment; those that still remain are registered for

@@ -1,6 +1,7 @@
 #include "install/install.h"
 #include "install/leftovers.h"
 #include "install/prompts.h"
+#include "install/receipt.h"
 
 namespace {
 
@@ -101,20 +102,54 @@ DWORD ReasonForTarget(const char* target, DWORD error) {
   return error;
 }
 
-// Puts a whole copy of the package's file name, at source, at target, through a temporary file in
+// What a file placed whole holds: the package's file name, at source, or size
+// bytes of text.
+struct Content {
+  const char* name;
+  const char* source;
+  const char* text;
+  DWORD size;
+};
+
+DWORD Fill(const Content& content, const char* temp) {
+  if (content.text == nullptr) {
+    // The copy takes the source's attributes; a read-only one would be
+    // read-only when installed and could not be replaced later.
+    return CopySource(content.name, content.source, temp) &&
+                   SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL)
+               ? ERROR_SUCCESS
+               : GetLastError();
+  }
+  HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD written;
+  DWORD error = file != INVALID_HANDLE_VALUE && WriteFile(file, content.text, content.size,
+                                                          &written, nullptr)
+                    ? ERROR_SUCCESS
+                    : GetLastError();
+  CloseHandle(file);
+  return error;
+}
+
+// Puts a whole file of content at target, through a temporary file in
 // targetDir, so that a copy that fails half-way leaves whatever was at target
-// as it was. Returns 0, or the system's error for the step that failed.
-DWORD CopyWhole(const char* name, const char* source, const char* target, const char* targetDir,
-                BOOL replace) {
+// as it was. Sets *written to what it wrote, and *claim to whether target held
+// other bytes, or none, before. Returns 0, or the system's error for the step
+// that failed.
+DWORD PutWhole(const Content& content, const char* target, const char* targetDir, BOOL replace,
+               FileDigest* written, BOOL* claim) {
   char temp[kPathSize];
   if (!GetTempFileNameA(targetDir, kTempPrefix, 0, temp)) {
     return GetLastError();
   }
-  // The copy takes the source's attributes; a read-only one would be read-only
-  // when installed and could not be replaced later.
-  DWORD error = CopySource(name, source, temp) && SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL)
-                    ? ReasonForTarget(target, SettleInPlace(temp, target, replace))
-                    : GetLastError();
+  DWORD error = Fill(content, temp);
+  if (error == ERROR_SUCCESS && !DigestPath(temp, written)) {
+    error = GetLastError();
+  }
+  if (error == ERROR_SUCCESS) {
+    FileDigest before;
+    *claim = !DigestPath(target, &before) || !SameDigest(before, *written);
+    error = ReasonForTarget(target, SettleInPlace(temp, target, replace));
+  }
   if (error != ERROR_SUCCESS) {
     Discard(temp);
   }
@@ -123,17 +158,17 @@ DWORD CopyWhole(const char* name, const char* source, const char* target, const 
 
 // One whole attempt at the file: its folders, the agreed replacement's
 // attribute, and the copy.
-DWORD Place(const char* name, const char* source, const char* target, const char* targetDir,
-            const char* targetRoot, BOOL replace) {
+DWORD Place(const Content& content, const char* target, const char* targetDir,
+            const char* targetRoot, BOOL replace, FileDigest* written, BOOL* claim) {
   DWORD error = MakeMissingFolders(targetDir, targetRoot);
   if (error == ERROR_SUCCESS && replace) {
     error = AllowReplacing(target);
   }
   // An unattended run's consent covers a file that another run put there
   // after the probe.
-  return error == ERROR_SUCCESS
-             ? CopyWhole(name, source, target, targetDir, replace || IsUnattended())
-             : error;
+  return error == ERROR_SUCCESS ? PutWhole(content, target, targetDir, replace || IsUnattended(),
+                                           written, claim)
+                                : error;
 }
 
 }  // namespace
@@ -175,10 +210,17 @@ BOOL InstallFile(HWND owner, const char* sourceDir, const char* sourceName, cons
           return ShowAborted(owner);
       }
     }
+    FileDigest written;
+    BOOL claim = FALSE;
     if (error == ERROR_SUCCESS || IsAbsent(error)) {
-      error = Place(sourceName, source, target, targetDir, targetRoot, replace);
+      error = Place({sourceName, source, nullptr, 0}, target, targetDir, targetRoot, replace,
+                    &written, &claim);
     }
     if (error == ERROR_SUCCESS) {
+      // A file that held these bytes before is not the setup's to take out.
+      if (claim) {
+        Claim(target + lstrlenA(targetRoot) + 1, written);
+      }
       TellDone(target, replace ? "replaced" : "installed");
       return TRUE;
     }
@@ -188,4 +230,12 @@ BOOL InstallFile(HWND owner, const char* sourceDir, const char* sourceName, cons
       return ShowAborted(owner);
     }
   }
+}
+
+DWORD WriteWhole(const char* target, const char* targetDir, const char* targetRoot,
+                 const char* text, DWORD size) {
+  FileDigest written;
+  BOOL claim;
+  return Place({nullptr, nullptr, text, size}, target, targetDir, targetRoot, TRUE, &written,
+               &claim);
 }

@@ -112,14 +112,28 @@ int AskAboutPath(HWND owner, const char* path, const char* text, UINT flags) {
 }
 
 int AskAfterFailedCopy(HWND owner, const char* source, const char* target, DWORD error) {
+  char text[kMessageSize];
+  wsprintfA(text, "From: %s\nTo: %s", source, target);
+  // An unattended run's line names the target alone, for a log search to find.
+  return AskToRetry(owner, g_unattended ? target : text, "File could not be copied.", error);
+}
+
+int AskToRetry(HWND owner, const char* path, const char* what, DWORD error) {
   char reason[kReasonSize];
   DescribeError(error, reason, kReasonSize);
-  if (g_unattended) {  // one line a log search for the file finds whole
-    TellAboutPath(STD_ERROR_HANDLE, target, reason);
+  if (g_unattended) {
+    TellAboutPath(STD_ERROR_HANDLE, path, reason);
     return IDCANCEL;
   }
-  return ShowMessage(owner, "From: %s\nTo: %s\n\nFile could not be copied.\n%s", source, target,
-                     reason, MB_RETRYCANCEL | MB_ICONERROR);
+  return ShowMessage(owner, "%s\n\n%s\n%s", path, what, reason, MB_RETRYCANCEL | MB_ICONERROR);
+}
+
+void ShowDone(HWND owner, const char* text) {
+  if (g_unattended) {
+    TellCaller(STD_OUTPUT_HANDLE, text);
+  } else {
+    MessageBoxA(owner, text, g_package->title, MB_ICONINFORMATION);
+  }
 }
 
 BOOL ShowAborted(HWND owner) {

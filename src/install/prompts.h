@@ -42,6 +42,15 @@ BOOL AskToSkipMissing(HWND owner, const char* source);
 // "target: reason" to the standard error, and cancels.
 int AskAfterFailedCopy(HWND owner, const char* source, const char* target, DWORD error);
 
+// Tells the user that path could not be handled, what, and the reason for
+// error, and offers Retry or Cancel; returns the button chosen. An unattended
+// run writes "path: reason" to the standard error, and cancels.
+int AskToRetry(HWND owner, const char* path, const char* what, DWORD error);
+
+// Shows text, which ends a run that went through, with the information icon;
+// an unattended run writes it to the standard output.
+void ShowDone(HWND owner, const char* text);
+
 // Shows text with the error icon and no owner.
 void ShowProblem(const char* text);
 

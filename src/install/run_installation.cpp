@@ -1,5 +1,6 @@
 #include "install/install.h"
 #include "install/prompts.h"
+#include "install/receipt.h"
 
 namespace {
 
@@ -7,6 +8,9 @@ namespace {
 constexpr int kTempFolderSize = kPathSize - 13;
 
 constexpr char kNoAnsiPlugin[] = "is NSIS 2, which loads none of these plug-ins";
+constexpr char kReceiptNotWritten[] =
+    "The receipt of what was installed could not be written: without it, the setup cannot "
+    "remove these files later.";
 
 }  // namespace
 
@@ -64,6 +68,23 @@ BOOL FormFolders(const InstallItem& item, const char* setupDir, const char* nsis
   return FormPath(tooLong, target, item.name) && CopyText(tooLong, kTempFolderSize, target);
 }
 
+// Writes the receipt, when the install changed it, offering Retry while it
+// cannot. FALSE when the user stops.
+BOOL KeepReceipt(HWND owner, const char* nsisDir) {
+  char path[kPathSize];
+  char folder[kPathSize];
+  FormReceiptPath(nsisDir, path, folder);
+  for (;;) {
+    DWORD error = SaveReceipt(nsisDir);
+    if (error == ERROR_SUCCESS) {
+      return TRUE;
+    }
+    if (AskToRetry(owner, path, kReceiptNotWritten, error) != IDRETRY) {
+      return ShowAborted(owner);
+    }
+  }
+}
+
 }  // namespace
 
 BOOL PackageIsPresent(const char* setupDir) {
@@ -108,14 +129,22 @@ BOOL RunInstallation(HWND owner, const char* setupDir, const char* nsisDir) {
       return ShowPathTooLong(owner, tooLong);
     }
   }
+  if (!FormReceiptPath(nsisDir, tooLong, target) || !CopyText(tooLong, kTempFolderSize, target)) {
+    return ShowPathTooLong(owner, tooLong);
+  }
+  // Files listed before stay listed; one that cannot be read is written anew.
+  ReadReceipt(nsisDir);
+  BOOL completed = TRUE;
   for (const InstallItem& item : g_package) {
     if (!Installs(item, nsis3)) {
       continue;  // the completion says so
     }
     FormFolders(item, setupDir, nsisDir, nsis3, target, tooLong);
     if (!InstallFile(owner, setupDir, item.source, target, item.name, nsisDir)) {
-      return FALSE;
+      completed = FALSE;
+      break;
     }
   }
-  return TRUE;
+  // What a stopped install wrote is listed too, so that it can be removed.
+  return KeepReceipt(owner, nsisDir) && completed;
 }

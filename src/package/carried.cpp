@@ -1,4 +1,5 @@
 #include "common/ansi_path.h"
+#include "common/file_digest.h"
 #include "install/install.h"
 #include "install/prompts.h"
 #include "package/carried.h"
@@ -40,7 +41,6 @@ struct Entry {
 const BYTE* g_file;
 Entry g_entries[kMaxCarriedEntries];
 int g_entryCount;
-DWORD g_crcTable[256];
 
 WORD Word(const BYTE* at) {
   return static_cast<WORD>(at[0] | at[1] << 8);
@@ -235,36 +235,6 @@ Carried TakeCarriedDescription(const char* self) {
 }
 
 }  // namespace
-
-DWORD Crc32(DWORD crc, const BYTE* data, DWORD size) {
-  if (g_crcTable[1] == 0) {
-    for (DWORD n = 0; n < 256; ++n) {
-      DWORD c = n;
-      for (int k = 0; k < 8; ++k) {
-        c = c & 1 ? 0xEDB88320 ^ (c >> 1) : c >> 1;
-      }
-      g_crcTable[n] = c;
-    }
-  }
-  crc = ~crc;
-  for (DWORD i = 0; i < size; ++i) {
-    crc = g_crcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  }
-  return ~crc;
-}
-
-const BYTE* MapForReading(HANDLE file, DWORD* size) {
-  *size = GetFileSize(file, nullptr);
-  HANDLE mapping =
-      *size != 0 ? CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr;
-  CloseHandle(file);
-  if (mapping == nullptr) {
-    return nullptr;
-  }
-  const BYTE* view = static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
-  CloseHandle(mapping);  // the view keeps it
-  return view;
-}
 
 const BYTE* MapOwnFile(DWORD* fileSize, DWORD* imageSize) {
   WCHAR self[kPathSize];

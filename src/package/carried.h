@@ -3,6 +3,7 @@
 // whose description is the entry setup.ini at its root.
 #pragma once
 
+#include "common/file_digest.h"
 #include "install/package.h"
 
 // The carried archive's description, at its root, and how many entries it
@@ -18,14 +19,6 @@ enum Carried { kCarriesNone, kCarriedTaken, kCarriedRefused };
 // the description inside) and makes it the package, its description checked
 // as one beside the program is. kCarriedRefused after telling why.
 Carried ReadCarriedPackage();
-
-// The CRC-32 of size bytes at data, continuing crc (0 to begin), as ZIP
-// archives keep it.
-DWORD Crc32(DWORD crc, const BYTE* data, DWORD size);
-
-// Maps the open file for reading, closes it, and returns its bytes, with their
-// count in *size; nullptr (and *size 0 for an empty file) when it cannot.
-const BYTE* MapForReading(HANDLE file, DWORD* size);
 
 // Maps the program's own file for reading and returns it, with the size of its
 // image (headers and sections, not what follows them) in *imageSize, or

@@ -1,5 +1,6 @@
 #include "install/install.h"
 #include "install/prompts.h"
+#include "install/removal.h"
 #include "shell/elevation.h"
 #include "shell/setup_dir.h"
 
@@ -10,8 +11,10 @@ namespace {
 constexpr WCHAR kUncPrefix[] = L"\\\\?\\UNC\\";  // as the system names a share's files
 constexpr int kUncPrefixLength = sizeof kUncPrefix / sizeof(WCHAR) - 1;
 
-// The elevated program's switch, and the folder last, as NSIS installers take it.
-constexpr WCHAR kElevatedArguments[] = L"/E /D=";
+// The elevated program's switches, and the folder last, as NSIS installers
+// take it; removal's begin with /REMOVE.
+constexpr WCHAR kElevatedArguments[] = L"/REMOVE /E /D=";
+constexpr int kRemoveLength = 8;
 constexpr int kElevatedArgumentsLength = sizeof kElevatedArguments / sizeof(WCHAR) - 1;
 constexpr int kArgumentsSize = kPathSize + kElevatedArgumentsLength;
 
@@ -53,7 +56,7 @@ BOOL ProgramForElevated(WCHAR* program) {
   return ReachableWhenElevated(program);
 }
 
-HANDLE StartElevated(HWND dialog, const WCHAR* program, const char* nsisDir) {
+HANDLE StartElevated(HWND dialog, const WCHAR* program, const char* nsisDir, BOOL remove) {
   WCHAR arguments[kArgumentsSize];
   lstrcpynW(arguments, kElevatedArguments, kArgumentsSize);
   MultiByteToWideChar(CP_ACP, 0, nsisDir, -1, arguments + kElevatedArgumentsLength, kPathSize);
@@ -63,7 +66,7 @@ HANDLE StartElevated(HWND dialog, const WCHAR* program, const char* nsisDir) {
   info.hwnd = dialog;
   info.lpVerb = L"runas";
   info.lpFile = program;
-  info.lpParameters = arguments;
+  info.lpParameters = remove ? arguments : arguments + kRemoveLength;
   info.nShow = SW_SHOWNORMAL;
   if (ShellExecuteExW(&info)) {
     return info.hProcess;
@@ -94,8 +97,11 @@ UINT WaitForExitCode(HANDLE process) {
 
 UINT RunElevatedInstall(BOOL ready, const Arguments& arguments) {
   const char* problem = arguments.folder == nullptr ? kNoFolderGiven : arguments.problem;
-  BOOL completed = ready && CanInstallInto(arguments.folder, problem) &&
-                   RunInstallation(nullptr, g_szSetupDir, arguments.folder);
+  BOOL usable = ready && CanInstallInto(arguments.folder, problem);
+  if (arguments.remove) {
+    return usable ? static_cast<UINT>(RunRemoval(nullptr, arguments.folder)) : kExitFailed;
+  }
+  BOOL completed = usable && RunInstallation(nullptr, g_szSetupDir, arguments.folder);
   DeleteLeftovers();
   return completed ? kExitSucceeded : kExitFailed;
 }

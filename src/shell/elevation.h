@@ -16,10 +16,11 @@ BOOL ReachableWhenElevated(WCHAR* path);
 BOOL ProgramForElevated(WCHAR* program);
 
 // Starts program (as ProgramForElevated gives it) again through the system's
-// elevation prompt, owned by dialog, to install into nsisDir, a full path, and
+// elevation prompt, owned by dialog, to install into nsisDir, a full path, or
+// with remove to remove from it, and
 // returns its process. nullptr when the user declined, or when the start
 // failed, which a box owned by dialog tells, naming the program.
-HANDLE StartElevated(HWND dialog, const WCHAR* program, const char* nsisDir);
+HANDLE StartElevated(HWND dialog, const WCHAR* program, const char* nsisDir, BOOL remove);
 
 // Waits for process to end, closes it, and returns its exit code; one that is
 // not an installer's (a program ended from Task Manager, or one that crashed)
@@ -29,5 +30,6 @@ UINT WaitForExitCode(HANDLE process);
 // The elevated program's run: installs the package from g_szSetupDir, when
 // ready says that UseSetupDir found it, into the folder that arguments name,
 // after the checks of an unattended run, with the usual boxes but no dialog
-// and no completion box, and returns the exit code.
+// and no completion box, and returns the exit code. With /REMOVE it removes
+// instead, and shows the removal's completion itself: it alone knows what was kept.
 UINT RunElevatedInstall(BOOL ready, const Arguments& arguments);

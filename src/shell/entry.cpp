@@ -18,7 +18,9 @@ extern "C" void SetupEntry() {
     AnswerUnattended(TRUE);
   }
   WCHAR modulePath[kPathSize];
-  BOOL ready = UseSetupDir(modulePath, GetModuleFileNameW(nullptr, modulePath, kPathSize));
+  // Removal needs the package's description, not its files.
+  BOOL ready =
+      UseSetupDir(modulePath, GetModuleFileNameW(nullptr, modulePath, kPathSize), !arguments.remove);
   if (packs) {
     ExitProcess(ready ? Pack(arguments.pack) : kExitFailed);
   }
@@ -32,9 +34,10 @@ extern "C" void SetupEntry() {
     ExitProcess(kExitFailed);
   }
 
-  // The dialog shows /D='s folder, when there is one, in place of the one it finds.
+  // The dialog shows /D='s folder, when there is one, in place of the one it
+  // finds, and removes with /REMOVE.
   HWND dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDlgProc,
-                                   reinterpret_cast<LPARAM>(arguments.folder));
+                                   reinterpret_cast<LPARAM>(&arguments));
   if (dialog == nullptr) {
     ExitProcess(kExitFailed);  // no window could ever post the quit message
   }

@@ -1,5 +1,6 @@
 #include "install/install.h"
 #include "install/prompts.h"
+#include "install/removal.h"
 #include "res/resource.h"
 #include <commctrl.h>
 
@@ -10,23 +11,34 @@
 #include "shell/nsis_registry.h"
 #include "shell/setup_dialog.h"
 #include "shell/setup_dir.h"
+#include "shell/unattended.h"
 
 HWND g_hwndInstall;
 HWND g_hwndNsisDir;
 
 namespace {
 
-// given: the folder the command line names, or nullptr to find one.
-BOOL OnInitDialog(HWND hwnd, const char* given) {
+BOOL g_removing;
+
+// arguments: the command line's, with the folder it names, or nullptr to find
+// one, and whether to remove.
+BOOL OnInitDialog(HWND hwnd, const Arguments* arguments) {
   char buffer[kPathSize];
   g_hwndInstall = GetDlgItem(hwnd, IDOK);
   g_hwndNsisDir = GetDlgItem(hwnd, IDC_NSIS_DIR);
-  if (given != nullptr) {
-    CopyText(buffer, kPathSize, given);
+  if (arguments->folder != nullptr) {
+    CopyText(buffer, kPathSize, arguments->folder);
   } else {
     FindNsisDir(buffer);
   }
-  SetWindowTextA(hwnd, g_package->title);
+  g_removing = arguments->remove;
+  char caption[kPathSize];
+  CopyText(caption, kPathSize, g_package->title);
+  if (g_removing) {
+    AppendText(caption, kPathSize, ": Remove");
+    SetWindowTextA(g_hwndInstall, "&Remove");
+  }
+  SetWindowTextA(hwnd, caption);
   SendMessageA(hwnd, WM_SETICON, ICON_BIG,
                reinterpret_cast<LPARAM>(LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_SETUP))));
   // Every read of the field takes kPathSize - 1 characters, so typing stops there.
@@ -66,19 +78,22 @@ void Install(HWND hwnd) {
     ShowPathTooLong(hwnd, typed);
     DestroyWindow(hwnd);
   } else if (NeedsElevation(buffer) && ProgramForElevated(program)) {
-    HANDLE elevated = StartElevated(hwnd, program, buffer);
+    HANDLE elevated = StartElevated(hwnd, program, buffer, g_removing);
     if (elevated == nullptr) {
       return;  // declined, or told why: the dialog stays
     }
     DestroyWindow(hwnd);
     code = WaitForExitCode(elevated);
+  } else if (g_removing) {
+    code = static_cast<UINT>(RunRemoval(hwnd, buffer));
+    DestroyWindow(hwnd);
   } else {
     code = RunInstallation(hwnd, g_szSetupDir, buffer) ? kExitSucceeded : kExitFailed;
     DestroyWindow(hwnd);
   }
   // The completion's notes are about this user's NSISDIR, which an elevated
-  // program may not see.
-  if (code == kExitSucceeded) {
+  // program may not see. A removal has shown its own.
+  if (code == kExitSucceeded && !g_removing) {
     char text[kCompletionSize];
     DescribeCompletion(buffer, text);
     MessageBoxA(nullptr, text, g_package->title, MB_ICONINFORMATION);
@@ -91,7 +106,7 @@ void Install(HWND hwnd) {
 
 INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
   if (uMsg == WM_INITDIALOG) {
-    return OnInitDialog(hwnd, reinterpret_cast<const char*>(lParam));
+    return OnInitDialog(hwnd, reinterpret_cast<const Arguments*>(lParam));
   }
   if (uMsg != WM_COMMAND) {
     return FALSE;

@@ -19,7 +19,7 @@ BOOL SetupDirFromModulePath(WCHAR* path, DWORD length) {
   return TRUE;
 }
 
-BOOL UseSetupDir(WCHAR* modulePath, DWORD length) {
+BOOL UseSetupDir(WCHAR* modulePath, DWORD length, BOOL needsFiles) {
   const char* problem = nullptr;
   // A package the program carries needs nothing of its folder: it runs from
   // one whose name the code page cannot hold, too.
@@ -31,7 +31,7 @@ BOOL UseSetupDir(WCHAR* modulePath, DWORD length) {
     problem = g_package->unusableFolder;
   } else if (!IsCarried() && !LoadPackage(modulePath, modulePath + lstrlenW(modulePath) + 1)) {
     return FALSE;  // the description has told its problem
-  } else if (!PackageIsPresent(g_szSetupDir)) {
+  } else if (needsFiles && !PackageIsPresent(g_szSetupDir)) {
     problem = g_package->notFound;
   }
   if (problem != nullptr) {

@@ -15,7 +15,7 @@ BOOL SetupDirFromModulePath(WCHAR* path, DWORD length);
 // Sets g_szSetupDir to the folder of the module path in modulePath (length
 // characters, as GetModuleFileNameW reported them), and loads the program's
 // package. When that folder is too long, its name cannot be held exactly in
-// the ANSI code page, the package's description cannot be used, or the folder
-// holds none of the package's files, tells the user and returns FALSE: the
+// the ANSI code page, the package's description cannot be used, or, where
+// needsFiles says that they are, the folder holds none of the package's files, tells the user and returns FALSE: the
 // setup cannot go on.
-BOOL UseSetupDir(WCHAR* modulePath, DWORD length);
+BOOL UseSetupDir(WCHAR* modulePath, DWORD length, BOOL needsFiles);

@@ -1,6 +1,7 @@
 #include "common/ansi_path.h"
 #include "install/install.h"
 #include "install/prompts.h"
+#include "install/removal.h"
 #include "shell/completion.h"
 #include "shell/nsis_registry.h"
 #include "shell/setup_dir.h"
@@ -16,6 +17,7 @@ constexpr char kQuotedFolder[] = "/D= takes the folder without quotes.";
 constexpr char kRelativeFolder[] =
     "/D= takes a full path, such as C:\\NSIS or \\\\server\\share\\NSIS.";
 constexpr char kNamesAFile[] = "names a file, not the NSIS folder";
+constexpr char kRemovalAborted[] = "Removal aborted";
 constexpr char kNoMakensis[] = "This folder holds no makensis.exe.";
 constexpr char kNeedsRights[] =
     "administrator rights are needed to install here: run the setup from an elevated prompt";
@@ -106,7 +108,7 @@ const char* TakeFolder(const WCHAR* text, char* folder) {
 }  // namespace
 
 Arguments ReadArguments(const WCHAR* commandLine, char* folder) {
-  Arguments arguments = {FALSE, FALSE, nullptr, nullptr, nullptr};
+  Arguments arguments = {FALSE, FALSE, FALSE, nullptr, nullptr, nullptr};
   for (const WCHAR* at = SkipProgramName(commandLine);;) {
     while (IsBlank(*at)) {
       ++at;
@@ -128,6 +130,7 @@ Arguments ReadArguments(const WCHAR* commandLine, char* folder) {
       arguments.unattended |= at[1] == L'S';
       arguments.elevated |= at[1] == L'E';
     }
+    arguments.remove |= end - at == 7 && Begins(at, L"/REMOVE");
     at = end;
   }
 }
@@ -165,8 +168,16 @@ UINT RunUnattended(BOOL ready, const Arguments& arguments) {
     }
   }
   // Without its package the setup directory has told its problem.
-  BOOL completed = ready && CanInstallInto(nsisDir, problem) && PackageIsWhole(g_szSetupDir) &&
-                   RunInstallation(nullptr, g_szSetupDir, nsisDir);
+  BOOL usable = ready && CanInstallInto(nsisDir, problem);
+  if (arguments.remove) {
+    UINT code = usable ? static_cast<UINT>(RunRemoval(nullptr, nsisDir)) : kExitFailed;
+    if (code != kExitSucceeded) {
+      TellCaller(STD_ERROR_HANDLE, kRemovalAborted);
+    }
+    return code;
+  }
+  BOOL completed =
+      usable && PackageIsWhole(g_szSetupDir) && RunInstallation(nullptr, g_szSetupDir, nsisDir);
   DeleteLeftovers();
   if (!completed) {
     TellCaller(STD_ERROR_HANDLE, kAborted);
