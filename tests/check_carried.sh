@@ -124,7 +124,7 @@ while IFS='|' read -r how change code says; do
   "$wine" "Z:${exe//\//\\}" /S "/D=Z:${row//\//\\}\\NSIS" >"$row/out" 2>&1 || status=$?
   said=$(tr -d '\r' <"$row/out")
   [[ $status == "$code" ]] || fail "exit $status: $said"
-  installed=$(cd "$row/NSIS" && find . -type f ! -name makensis.exe | LC_ALL=C sort | tr '\n' ' ')
+  installed=$(cd "$row/NSIS" && find . -type f ! -name makensis.exe ! -name setup-receipt.txt | LC_ALL=C sort | tr '\n' ' ')
   if ((code == 0)); then
     [[ $installed == "./Include/Widget.nsh ./Plugins/x86-ansi/Widget.dll " ]] &&
       cmp -s "$row/NSIS/Include/Widget.nsh" package/Widget.nsh ||

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -614,7 +615,8 @@ TEST_P(DescribedPackageTest, InstallsWhatItsDescriptionSays) {
     path.resize(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
                                     path.data(), static_cast<int>(path.size()), nullptr, nullptr));
     std::string file = path.substr(nsis.size() + 1);
-    if (entry.is_regular_file() && file != "makensis.exe") {
+    if (entry.is_regular_file() && file != "makensis.exe" &&
+        entry.path().filename() != "setup-receipt.txt") {
       installed.push_back(file + "=" + ReadFile(path));
     }
   }
@@ -896,6 +898,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "'system.DLL' is NSIS's own file"),
         Unusable("ShortNameOfNsisOwnHeader", "Include\\LOGICL~1.NSH=Widget.nsh",
                  "'LOGICL~1.NSH' looks like a short (8.3) name, which may stand for another file"),
+        Unusable("TheReceiptsName", "Docs\\Widget\\Setup-Receipt.txt=Widget.nsh",
+                 "'Setup-Receipt.txt' is the name of the setup's receipt"),
         Unusable("SourceIsAFolder", "Plugins\\x86-ansi\\Widget.dll=Plugin",
                  "'Plugin' is a folder, not a file", {"Plugin\\Widget.dll"}),
         Unusable("NameLongerThanAPath", "Include\\" + std::string(250, 'w') + "=Widget.nsh",
@@ -905,5 +909,211 @@ INSTANTIATE_TEST_SUITE_P(
                 "[Files]: lists more than 32 files"),
         Refused("LongerThanItsBuffer", kWidget + std::string(17000, ';'), "is longer than 16 KB")),
     [](const testing::TestParamInfo<DescribedCase>& info) { return std::string(info.param.name); });
+
+// Install, then remove: what the NSIS folder holds before the install comes
+// back, byte for byte, but for a file changed since.
+enum Change { kNone, kSame, kOld, kChanged, kDeleted, kHeld, kNoReceipt, kNewVersion };
+
+struct RemovalCase {
+  const char* name;
+  bool widget;  // PluginSetup.exe with its Widget package, or TavrickSetup.exe
+  bool nsis3;
+  Change before;                // the header in NSIS before the install
+  std::vector<Prompt> install;  // the dialog's boxes, each answered; none: /S
+  Change after;                 // after the install, and while removing
+  const char* remove;           // the removal's arguments, before /D=
+  std::vector<Prompt> removal;  // its boxes
+  int exitCode;
+  const char* says;  // part of its output
+};
+
+std::map<std::string, std::string> Tree(const std::string& folder) {
+  std::map<std::string, std::string> tree;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    std::string path = entry.path().string();
+    tree[path.substr(folder.size() + 1)] = entry.is_directory() ? "<folder>" : ReadFile(path);
+  }
+  return tree;
+}
+
+class RemovalTest : public testing::TestWithParam<RemovalCase> {
+ protected:
+  // Runs the setup with arguments and /D=, through the dialog named caption
+  // where it answers prompts; its output, when it has no dialog, goes to out.txt.
+  int Run(const char* arguments, const std::vector<Prompt>& prompts, const std::string& caption) {
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE out = CreateFileA((scratch / "out.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                             &inherited, CREATE_ALWAYS, 0, nullptr);
+    SetupProcess setup(Widen(exe), std::string(arguments) + " /D=" + nsis, scratch.path(), out,
+                       out);
+    HWND dialog = nullptr;
+    if (std::strstr(arguments, "/S") == nullptr && std::strstr(arguments, "/E") == nullptr) {
+      dialog = setup.WaitForWindow(caption);
+      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    }
+    for (const Prompt& prompt : prompts) {
+      std::string text = setup.Answer(dialog, prompt.button, title.c_str());
+      EXPECT_NE(text.find(prompt.textEnd), std::string::npos) << text;
+    }
+    int code = setup.WaitForExit();
+    CloseHandle(out);
+    return code;
+  }
+
+  ScratchDir scratch;
+  std::string setupDir = scratch / "package";
+  std::string nsis = scratch / "NSIS";
+  std::string exe, title;
+};
+
+TEST_P(RemovalTest, GivesBackTheFolderAsItWas) {
+  const RemovalCase& c = GetParam();
+  LayOutNsis(nsis);
+  for (const char* folder : c.nsis3 ? kNsis3 : kNsis2) {
+    MakeFolder(nsis / "Plugins" / folder);
+  }
+  std::string header = c.widget ? "Include\\Widget.nsh" : "Include\\Tavrick.nsh";
+  std::string source = setupDir / (c.widget ? "Widget.nsh" : header);
+  if (c.widget) {
+    for (const char* file : {"Widget.nsh", "A.dll", "U.dll", "Readme.txt", "Widget.nsi"}) {
+      WriteFile(setupDir / file, file);
+    }
+    WriteFile(
+        setupDir / "WidgetSetup.ini",
+        kWidget +
+            "Include\\Widget.nsh=Widget.nsh\r\nPlugins\\x86-ansi\\Widget.dll=A.dll\r\n"
+            "Plugins\\x86-unicode\\Widget.dll=U.dll\r\nDocs\\Widget\\Readme.txt=Readme.txt\r\n"
+            "Examples\\Widget\\Deep\\Widget.nsi=Widget.nsi\r\n");
+  } else {
+    LayOutPackage(setupDir);
+  }
+  exe = setupDir / (c.widget ? "WidgetSetup.exe" : "TavrickSetup.exe");
+  title = c.widget ? "Widget plug-in setup" : SETUP_TITLE;
+  ASSERT_TRUE(CopyFileA(
+      (TestProgramFolder() / ".." / (c.widget ? "PluginSetup.exe" : "TavrickSetup.exe")).c_str(),
+      exe.c_str(), FALSE));
+  if (c.before != kNone) {
+    WriteFile(nsis / header, c.before == kSame ? ReadFile(source) : "old");
+  }
+  auto before = Tree(nsis);
+  ASSERT_EQ(Run(c.install.empty() ? "/S" : "", c.install, title), 0)
+      << ReadFile(scratch / "out.txt");
+  if (c.after == kChanged) {
+    WriteFile(nsis / header, "changed");
+    before[header] = "changed";
+  } else if (c.after == kDeleted) {
+    DeleteFileA((nsis / header).c_str());
+  } else if (c.after == kNoReceipt) {
+    DeleteFileA((nsis / "Docs" / (c.widget ? "Widget" : "Tavrick") / "setup-receipt.txt").c_str());
+  } else if (c.after == kNewVersion) {
+    WriteFile(source, "version 2");
+    ASSERT_EQ(Run("/S", {}, title), 0);
+  }
+  HANDLE held = c.after == kHeld ? OpenForReading(nsis / header) : INVALID_HANDLE_VALUE;
+  auto installed = Tree(nsis);
+  EXPECT_EQ(Run(c.remove, c.removal, title + ": Remove"), c.exitCode);
+  CloseHandle(held);
+  EXPECT_NE(ReadFile(scratch / "out.txt").find(c.says), std::string::npos)
+      << ReadFile(scratch / "out.txt");
+  EXPECT_EQ(Tree(nsis), c.exitCode == 0 ? before : installed);
+}
+
+const Prompt kRemoved = {"Removal complete", IDOK};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RemovalTest,
+    testing::Values(
+        RemovalCase{
+            "Fresh", false, true, kNone, {}, kNone, "/S /REMOVE", {}, 0, "Tavrick.dll: removed"},
+        RemovalCase{
+            "Nsis2", false, false, kNone, {}, kNone, "/S /REMOVE", {}, 0, "Removal complete"},
+        RemovalCase{
+            "Widget", true, true, kNone, {}, kNone, "/S /REMOVE", {}, 0, "Widget.nsi: removed"},
+        RemovalCase{"WidgetNsis2", true, false, kNone, {}, kNone, "/S /REMOVE", {}, 0, ""},
+        RemovalCase{
+            "ThereAndTheSameBefore", false, true, kSame, {}, kNone, "/S /REMOVE", {}, 0, ""},
+        RemovalCase{"ChangedSince",
+                    true,
+                    true,
+                    kNone,
+                    {},
+                    kChanged,
+                    "/S /REMOVE",
+                    {},
+                    0,
+                    "Widget.nsh: kept: changed since it was installed"},
+        RemovalCase{"DeletedByHand",
+                    false,
+                    true,
+                    kNone,
+                    {},
+                    kDeleted,
+                    "/S /REMOVE",
+                    {},
+                    0,
+                    "Tavrick.nsh: gone already"},
+        RemovalCase{"KeptWhenAsked",
+                    false,
+                    true,
+                    kOld,
+                    {{"Replace it?", IDNO}, {"complite", IDOK}},
+                    kNone,
+                    "/S /REMOVE",
+                    {},
+                    0,
+                    ""},
+        RemovalCase{"InUse",
+                    false,
+                    true,
+                    kNone,
+                    {},
+                    kHeld,
+                    "/S /REMOVE",
+                    {},
+                    2,
+                    "Include\\Tavrick.nsh: "},
+        RemovalCase{"InUseCancelled",
+                    true,
+                    true,
+                    kNone,
+                    {},
+                    kHeld,
+                    "/REMOVE",
+                    {{"File could not be removed.", IDCANCEL}},
+                    1,
+                    ""},
+        RemovalCase{"NoReceipt",
+                    false,
+                    true,
+                    kNone,
+                    {},
+                    kNoReceipt,
+                    "/S /REMOVE",
+                    {},
+                    2,
+                    "holds no receipt of Tavrick"},
+        RemovalCase{
+            "SecondInstallMerges", true, true, kNone, {}, kNewVersion, "/S /REMOVE", {}, 0, ""},
+        RemovalCase{"ByTheDialog",
+                    false,
+                    true,
+                    kNone,
+                    {{"complite", IDOK}},
+                    kChanged,
+                    "/REMOVE",
+                    {{"Tavrick.nsh: kept: changed since it was installed", IDOK}},
+                    0,
+                    ""},
+        RemovalCase{"Elevated",
+                    true,
+                    false,
+                    kNone,
+                    {{"complete", IDOK}},
+                    kNone,
+                    "/REMOVE /E",
+                    {kRemoved},
+                    0,
+                    ""}),
+    [](const testing::TestParamInfo<RemovalCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

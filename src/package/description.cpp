@@ -1,6 +1,7 @@
 #include "common/ansi_path.h"
 #include "install/install.h"
 #include "install/prompts.h"
+#include "install/receipt.h"
 #include "package/ini_text.h"
 #include "package/nsis_files.h"
 
@@ -42,6 +43,7 @@ constexpr char kForbidden[] = "'%s' holds '%c', which file names cannot hold";
 constexpr char kAlias[] = "'%s' looks like a short (8.3) name, which may stand for another file";
 constexpr char kNsisFile[] = "'%s' is NSIS's own file";
 constexpr char kNsisFolder[] = "'%s' is NSIS's own folder";
+constexpr char kReceipt[] = "'%s' is the name of the setup's receipt";
 constexpr char kFolderSource[] = "'%s' is a folder, not a file";
 
 constexpr char kForbiddenCharacters[] = "\\/:*?\"<>|";
@@ -256,6 +258,9 @@ const char* TakeFile(const char* setupDir, const IniLine& line, int count) {
     if (IsNsisFile(item.folder, item.name)) {
       return Blame(kNsisFile, item.name, length);
     }
+  }
+  if (below == nullptr && IsUnder(item.folder, "Docs") && lstrcmpiA(item.name, kReceiptName) == 0) {
+    return Blame(kReceipt, item.name, length);
   }
   for (int i = 0; i < count; ++i) {
     if (lstrcmpiA(g_items[i].folder, item.folder) == 0 &&

@@ -20,9 +20,13 @@ namespace {
 
 BOOL g_removing;
 
-// arguments: the command line's, with the folder it names, or nullptr to find
-// one, and whether to remove.
+// arguments: the command line's, with the folder it names (nullptr: find one)
+// and whether to remove; nullptr for neither.
 BOOL OnInitDialog(HWND hwnd, const Arguments* arguments) {
+  static constexpr Arguments kNone = {};
+  if (arguments == nullptr) {
+    arguments = &kNone;
+  }
   char buffer[kPathSize];
   g_hwndInstall = GetDlgItem(hwnd, IDOK);
   g_hwndNsisDir = GetDlgItem(hwnd, IDC_NSIS_DIR);
