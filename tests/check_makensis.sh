@@ -5,7 +5,8 @@
 # installed header and calls the plug-in compiles, and so does the installed
 # example. A script without that line stops at the header. A three-target
 # plug-in, installed by PluginSetup.exe from its description, serves a script
-# of each target, and so does the same plug-in packed into one file.
+# of each target, and so does the same plug-in packed into one file. Once each
+# setup has removed its package, makensis no longer finds the plug-in.
 # Usage: check_makensis.sh WINE INSTALL_DRIVER SETUP_EXE PLUGIN_DLL PLUGIN_SETUP_EXE PLUGIN64_DLL
 set -euo pipefail
 wine=$1 driver=$2 setup=$3 plugin=$4 plugin_setup=$5 plugin64=$6
@@ -115,3 +116,19 @@ fi
 [[ $output == *"!error: Tavrick is an ANSI plug-in: put 'Target x86-ansi'"* ]] ||
   fail "the Unicode script stopped for another reason: $output"
 echo "ok: a Unicode script stops at the header"
+
+# Removed again, the plug-ins are gone as makensis sees them.
+for kind in nsis3 widget-x86-unicode; do
+  nsis=$work/$kind/NSIS exe=$setup plugin_name=Tavrick
+  [[ $kind == widget-* ]] && exe=$widget/WidgetSetup.exe plugin_name=Widget
+  "$wine" "$(windows "$exe")" /S /REMOVE "/D=$(windows "$nsis")" >/dev/null ||
+    fail "/REMOVE did not complete"
+  printf '%s\r\n' 'Target x86-ansi' 'OutFile removed.exe' 'Section' "  $plugin_name::Hello" \
+    'SectionEnd' >"$work/$kind/removed.nsi"
+  if output=$(cd "$work/$kind" && NSISDIR=$nsis makensis -V2 removed.nsi 2>&1); then
+    fail "a script that calls the removed plug-in compiled"
+  fi
+  [[ $output == *"Plugin not found, cannot call $plugin_name::Hello"* ]] ||
+    fail "the script stopped for another reason: $output"
+  echo "ok: $kind: removed, the plug-in is not found"
+done
