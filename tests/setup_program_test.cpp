@@ -924,7 +924,8 @@ struct RemovalCase {
   const char* remove;           // the removal's arguments, before /D=
   std::vector<Prompt> removal;  // its boxes
   int exitCode;
-  const char* says;  // part of its output
+  const char* says;          // part of its output
+  std::string receipt = "";  // written over the receipt after the install
 };
 
 std::map<std::string, std::string> Tree(const std::string& folder) {
@@ -1003,8 +1004,12 @@ TEST_P(RemovalTest, GivesBackTheFolderAsItWas) {
     before[header] = "changed";
   } else if (c.after == kDeleted) {
     DeleteFileA((nsis / header).c_str());
-  } else if (c.after == kNoReceipt) {
-    DeleteFileA((nsis / "Docs" / (c.widget ? "Widget" : "Tavrick") / "setup-receipt.txt").c_str());
+  }
+  std::string receipt = nsis / "Docs" / (c.widget ? "Widget" : "Tavrick") / "setup-receipt.txt";
+  if (c.after == kNoReceipt) {
+    DeleteFileA(receipt.c_str());
+  } else if (!c.receipt.empty()) {
+    WriteFile(receipt, c.receipt);
   } else if (c.after == kNewVersion) {
     WriteFile(source, "version 2");
     ASSERT_EQ(Run("/S", {}, title), 0);
@@ -1019,6 +1024,7 @@ TEST_P(RemovalTest, GivesBackTheFolderAsItWas) {
 }
 
 const Prompt kRemoved = {"Removal complete", IDOK};
+constexpr char kDamaged[] = "setup-receipt.txt: holds a line that the setup does not write";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, RemovalTest,
@@ -1062,16 +1068,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     0,
                     ""},
-        RemovalCase{"InUse",
-                    false,
-                    true,
-                    kNone,
-                    {},
-                    kHeld,
-                    "/S /REMOVE",
-                    {},
-                    2,
-                    "Include\\Tavrick.nsh: "},
+        RemovalCase{
+            "InUse", false, true, kNone, {}, kHeld, "/S /REMOVE", {}, 2, "Include\\Tavrick.nsh: "},
         RemovalCase{"InUseCancelled",
                     true,
                     true,
@@ -1092,6 +1090,40 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     2,
                     "holds no receipt of Tavrick"},
+        // makensis.exe holds "MZ": its size and CRC-32 match, but no install writes there.
+        RemovalCase{"ReceiptThatClimbs",
+                    false,
+                    true,
+                    kNone,
+                    {},
+                    kNone,
+                    "/S /REMOVE",
+                    {},
+                    2,
+                    kDamaged,
+                    "File=2 8FB09B5D Include\\..\\makensis.exe\r\n"},
+        RemovalCase{"ReceiptAtTheRoot",
+                    false,
+                    true,
+                    kNone,
+                    {},
+                    kNone,
+                    "/S /REMOVE",
+                    {},
+                    2,
+                    kDamaged,
+                    "File=2 8FB09B5D makensis.exe\r\n"},
+        RemovalCase{"ReceiptWithANul",
+                    false,
+                    true,
+                    kNone,
+                    {},
+                    kNone,
+                    "/S /REMOVE",
+                    {},
+                    2,
+                    kDamaged,
+                    std::string("; \0\r\n", 5)},
         RemovalCase{
             "SecondInstallMerges", true, true, kNone, {}, kNewVersion, "/S /REMOVE", {}, 0, ""},
         RemovalCase{"ByTheDialog",

@@ -128,12 +128,13 @@ DWORD ReadReceipt(const char* nsisDir) {
     while (*end != '\n' && *end != '\0') {
       ++end;
     }
-    char* next = *end == '\0' ? end : end + 1;
+    BOOL nul = *end == '\0' && end < g_text + size;  // inside the text: not one written
+    char* next = end + 1;
     if (end > line && end[-1] == '\r') {
       --end;
     }
     *end = '\0';
-    if (!TakeLine(line)) {
+    if (nul || !TakeLine(line)) {
       error = ERROR_INVALID_DATA;
     }
     line = next;

@@ -6,6 +6,7 @@
 namespace {
 
 constexpr char kNoReceipt[] = "this NSIS folder holds no receipt of %s";
+constexpr char kDamaged[] = "holds a line that the setup does not write: nothing was removed";
 constexpr char kNotRemoved[] = "File could not be removed.";
 constexpr char kRemoved[] = "Removal complete";
 constexpr char kKeptText[] = ": kept: changed since it was installed";
@@ -112,6 +113,8 @@ Removal RunRemoval(HWND owner, const char* nsisDir) {
     if (IsAbsent(error)) {
       wsprintfA(text, kNoReceipt, g_package->name);
       ShowPathProblem(nsisDir, text);
+    } else if (error == ERROR_INVALID_DATA) {
+      ShowPathProblem(receipt, kDamaged);
     } else {
       DescribeError(error, text, kReasonSize);
       ShowPathProblem(receipt, text);
