@@ -1024,7 +1024,7 @@ TEST_P(RemovalTest, GivesBackTheFolderAsItWas) {
 }
 
 const Prompt kRemoved = {"Removal complete", IDOK};
-constexpr char kDamaged[] = "setup-receipt.txt: holds a line that the setup does not write";
+constexpr char kDamaged[] = "setup-receipt.txt: is damaged: nothing was removed";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, RemovalTest,

@@ -4,6 +4,10 @@ namespace {
 
 DWORD g_crcTable[256];
 
+// Read a piece at a time: a file mapped cannot be deleted, nor replaced.
+constexpr DWORD kChunkSize = 16384;
+BYTE g_chunk[kChunkSize];
+
 }  // namespace
 
 DWORD Crc32(DWORD crc, const BYTE* data, DWORD size) {
@@ -23,44 +27,29 @@ DWORD Crc32(DWORD crc, const BYTE* data, DWORD size) {
   return ~crc;
 }
 
-const BYTE* MapHandle(HANDLE file, DWORD* size) {
-  *size = GetFileSize(file, nullptr);
-  HANDLE mapping =
-      *size != 0 ? CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr;
-  if (mapping == nullptr) {
-    return nullptr;
-  }
-  const BYTE* view = static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
-  CloseHandle(mapping);  // the view keeps it
-  return view;
-}
-
-const BYTE* MapForReading(HANDLE file, DWORD* size) {
-  const BYTE* view = MapHandle(file, size);
-  CloseHandle(file);
-  return view;
-}
-
 BOOL DigestHandle(HANDLE file, FileDigest* digest) {
-  const BYTE* view = MapHandle(file, &digest->size);
-  if (view == nullptr) {
-    digest->crc = 0;
-    return digest->size == 0;  // empty, or unreadable
+  digest->size = 0;
+  digest->crc = 0;
+  for (;;) {
+    DWORD read;
+    if (!ReadFile(file, g_chunk, kChunkSize, &read, nullptr)) {
+      return FALSE;
+    }
+    if (read == 0) {
+      return TRUE;
+    }
+    digest->crc = Crc32(digest->crc, g_chunk, read);
+    digest->size += read;
   }
-  digest->crc = Crc32(0, view, digest->size);
-  UnmapViewOfFile(view);
-  return TRUE;
 }
 
-BOOL DigestPath(const char* path, FileDigest* digest) {
+DWORD DigestPath(const char* path, FileDigest* digest) {
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    return FALSE;
+    return GetLastError();
   }
-  BOOL read = DigestHandle(file, digest);
-  DWORD error = GetLastError();
+  DWORD error = DigestHandle(file, digest) ? ERROR_SUCCESS : GetLastError();
   CloseHandle(file);
-  SetLastError(error);
-  return read;
+  return error;
 }

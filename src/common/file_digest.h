@@ -12,22 +12,14 @@ struct FileDigest {
 // The CRC-32 of size bytes at data, continuing crc (0 to begin).
 DWORD Crc32(DWORD crc, const BYTE* data, DWORD size);
 
-// Maps the open file for reading and returns its bytes, with their count in
-// *size; nullptr (and *size 0 for an empty file) when it cannot. The handle
-// stays open; UnmapViewOfFile lets the bytes go.
-const BYTE* MapHandle(HANDLE file, DWORD* size);
-
-// As MapHandle, and closes the file.
-const BYTE* MapForReading(HANDLE file, DWORD* size);
-
-// Sets *digest to the open file's, without keeping it mapped: a file mapped
-// cannot be deleted. FALSE, with the system's reason as the last error, when
-// it cannot be read.
+// Sets *digest to that of the bytes the open file holds from where it is read
+// next. FALSE, with the system's reason as the last error, when it cannot be
+// read.
 BOOL DigestHandle(HANDLE file, FileDigest* digest);
 
-// Sets *digest to that of the file at path. FALSE when it cannot be opened or
-// read.
-BOOL DigestPath(const char* path, FileDigest* digest);
+// Sets *digest to that of the file at path. ERROR_SUCCESS, or the reason it
+// cannot be opened or read.
+DWORD DigestPath(const char* path, FileDigest* digest);
 
 inline BOOL SameDigest(const FileDigest& first, const FileDigest& second) {
   return first.size == second.size && first.crc == second.crc;

@@ -142,12 +142,12 @@ DWORD PutWhole(const Content& content, const char* target, const char* targetDir
     return GetLastError();
   }
   DWORD error = Fill(content, temp);
-  if (error == ERROR_SUCCESS && !DigestPath(temp, written)) {
-    error = GetLastError();
+  if (error == ERROR_SUCCESS) {
+    error = DigestPath(temp, written);
   }
   if (error == ERROR_SUCCESS) {
     FileDigest before;
-    *claim = !DigestPath(target, &before) || !SameDigest(before, *written);
+    *claim = DigestPath(target, &before) != ERROR_SUCCESS || !SameDigest(before, *written);
     error = ReasonForTarget(target, SettleInPlace(temp, target, replace));
   }
   if (error != ERROR_SUCCESS) {

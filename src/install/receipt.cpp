@@ -5,8 +5,7 @@
 namespace {
 
 constexpr char kHeader[] =
-    "; What the plug-in setup installed here. Its /REMOVE takes out each file below\r\n"
-    "; while its size and CRC-32 are unchanged, then this receipt.\r\n"
+    "; The files this setup wrote: /REMOVE deletes each while unchanged.\r\n"
     "Package=%s\r\nVersion=" SETUP_VERSION_TEXT "\r\n";
 constexpr char kFileKey[] = "File=";
 constexpr char kFileLine[] = "File=%lu %08lX %s\r\n";

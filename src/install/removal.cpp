@@ -6,7 +6,7 @@
 namespace {
 
 constexpr char kNoReceipt[] = "this NSIS folder holds no receipt of %s";
-constexpr char kDamaged[] = "holds a line that the setup does not write: nothing was removed";
+constexpr char kDamaged[] = "is damaged: nothing was removed";
 constexpr char kNotRemoved[] = "File could not be removed.";
 constexpr char kRemoved[] = "Removal complete";
 constexpr char kKeptText[] = ": kept: changed since it was installed";

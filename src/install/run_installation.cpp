@@ -9,8 +9,7 @@ constexpr int kTempFolderSize = kPathSize - 13;
 
 constexpr char kNoAnsiPlugin[] = "is NSIS 2, which loads none of these plug-ins";
 constexpr char kReceiptNotWritten[] =
-    "The receipt of what was installed could not be written: without it, the setup cannot "
-    "remove these files later.";
+    "The receipt could not be written: /REMOVE would leave these files.";
 
 }  // namespace
 

@@ -236,6 +236,19 @@ Carried TakeCarriedDescription(const char* self) {
 
 }  // namespace
 
+const BYTE* MapForReading(HANDLE file, DWORD* size) {
+  *size = GetFileSize(file, nullptr);
+  HANDLE mapping =
+      *size != 0 ? CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr;
+  CloseHandle(file);
+  if (mapping == nullptr) {
+    return nullptr;
+  }
+  const BYTE* view = static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+  CloseHandle(mapping);  // the view keeps it
+  return view;
+}
+
 const BYTE* MapOwnFile(DWORD* fileSize, DWORD* imageSize) {
   WCHAR self[kPathSize];
   DWORD length = GetModuleFileNameW(nullptr, self, kPathSize);

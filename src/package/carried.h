@@ -20,6 +20,10 @@ enum Carried { kCarriesNone, kCarriedTaken, kCarriedRefused };
 // as one beside the program is. kCarriedRefused after telling why.
 Carried ReadCarriedPackage();
 
+// Maps the open file for reading, closes it, and returns its bytes, with their
+// count in *size; nullptr (and *size 0 for an empty file) when it cannot.
+const BYTE* MapForReading(HANDLE file, DWORD* size);
+
 // Maps the program's own file for reading and returns it, with the size of its
 // image (headers and sections, not what follows them) in *imageSize, or
 // nullptr.
