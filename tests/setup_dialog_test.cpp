@@ -54,8 +54,9 @@ class SetupDialogTest : public testing::Test {
     }
     QuitPosted();
   }
-  void Open() {
-    dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDlgProc, 0);
+  void Open(const Arguments* arguments = nullptr) {
+    dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDlgProc,
+                                reinterpret_cast<LPARAM>(arguments));
     ASSERT_NE(dialog, nullptr);
   }
   void Type(const std::string& text) {
@@ -409,6 +410,7 @@ struct ElevationCase {
   UINT driveType = DRIVE_FIXED;  // what the system calls the folder's drive
   bool installed = false;        // the folder holds the package already
   bool relative = false;         // the folder is typed relative to the current one
+  bool removes = false;          // the dialog removes; the elevated program tells the result
 };
 
 const Fault kDenied = {"CreateFileA", "nsp-probe.tmp", ERROR_ACCESS_DENIED};
@@ -477,7 +479,9 @@ TEST_P(ElevationTest, InstallStartsTheProgramElevatedWhenTheFolderNeedsIt) {
     drive.emplace("GetDriveTypeA", reinterpret_cast<void*>(RemoteDrive));
   }
   PlantedImport shell("ShellExecuteExW", reinterpret_cast<void*>(FakeShellExecuteEx));
-  Open();
+  Arguments arguments = {};
+  arguments.remove = c.removes;
+  Open(&arguments);
   g_installProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(g_hwndInstall, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ShieldSpy)));
   char current[MAX_PATH];
@@ -494,7 +498,8 @@ TEST_P(ElevationTest, InstallStartsTheProgramElevatedWhenTheFolderNeedsIt) {
     EXPECT_EQ(g_start.verb, L"runas");
     EXPECT_EQ(g_start.owner, dialog);
     EXPECT_EQ(g_start.file, self);
-    EXPECT_EQ(g_start.parameters, L"/E /D=" + Widen(folder));  // the folder last, spaces and all
+    // The folder last, spaces and all.
+    EXPECT_EQ(g_start.parameters, (c.removes ? L"/REMOVE /E /D=" : L"/E /D=") + Widen(folder));
   }
   SetCurrentDirectoryA(current);
   ASSERT_EQ(script.shown().size(), c.boxEnd ? 1u : 0u);
@@ -523,6 +528,7 @@ INSTANTIATE_TEST_SUITE_P(
         ElevationCase{"Completed", {kDenied}, true, 0, 0, "Installation complite"},
         ElevationCase{"Stopped", {kDenied}, true, 0, 2, nullptr},
         ElevationCase{"Crashed", {kDenied}, true, 0, 0xC0000005, nullptr},
+        ElevationCase{"Removal", {kDenied}, true, 0, 0, nullptr, DRIVE_FIXED, false, false, true},
         // A file server judges the user, whatever the token: the copy tells its reason.
         ElevationCase{
             "OnANetworkDrive", {kDenied}, false, 0, 0, "Installation complite", DRIVE_REMOTE},

@@ -353,6 +353,13 @@ INSTANTIATE_TEST_SUITE_P(
                        },
                        0, kNew, "replaced", 4},
         UnattendedCase{"DeepFolder", "/S", "", NoChange, 2, kUntouched, "", 0, ""},
+        UnattendedCase{"ReceiptCannotBeWritten", "/S", "NSIS",
+                       [](const std::string&, const std::string& nsis) {
+                         MakeFolder(nsis / "Docs\\Tavrick\\setup-receipt.txt");
+                         return INVALID_HANDLE_VALUE;
+                       },
+                       2, kNew, "installed", 4,
+                       "@\\NSIS\\Docs\\Tavrick\\setup-receipt.txt: Access denied."},
         UnattendedCase{"FolderWithSpaces", "extra /S /D=@\\NSIS with spaces", "NSIS with spaces",
                        NoChange, 0, kNew, "installed", 4},
         // The lines are in the OEM code page, as a console or PowerShell decodes them.
@@ -434,6 +441,7 @@ struct CommandLineCase {
   BOOL unattended;
   const char* folder;   // nullptr: no /D=
   const char* problem;  // nullptr: the folder can be used
+  BOOL remove = FALSE;
 };
 
 class CommandLineTest : public testing::TestWithParam<CommandLineCase> {};
@@ -445,6 +453,7 @@ TEST_P(CommandLineTest, ReadsWhatNsisInstallersRead) {
   EXPECT_EQ(arguments.unattended, c.unattended);
   EXPECT_STREQ(arguments.folder, c.folder);
   EXPECT_STREQ(arguments.problem, c.problem);
+  EXPECT_EQ(arguments.remove, c.remove);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -454,6 +463,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CommandLineCase{L"TavrickSetup.exe \"/S\"", FALSE, nullptr, nullptr},
                     CommandLineCase{L"x /S /D=C:\\NSIS \t\\ \\", TRUE, "C:\\NSIS", nullptr},
                     CommandLineCase{L"x /D=C:\\\\ ", FALSE, "C:\\", nullptr},
+                    CommandLineCase{L"x /REMOVE", FALSE, nullptr, nullptr, TRUE},
+                    CommandLineCase{L"x /REMOVED /S", TRUE, nullptr, nullptr, FALSE},
                     CommandLineCase{L"x /S /D=\"C:\\NSIS\"", TRUE, "\"C:\\NSIS\"",
                                     "/D= takes the folder without quotes."},
                     CommandLineCase{L"x /S /D=C:\\\u4e2d", TRUE, "",
@@ -926,6 +937,7 @@ struct RemovalCase {
   int exitCode;
   const char* says;          // part of its output
   std::string receipt = "";  // written over the receipt after the install
+  int installCode = 0;
 };
 
 std::map<std::string, std::string> Tree(const std::string& folder) {
@@ -950,6 +962,9 @@ class RemovalTest : public testing::TestWithParam<RemovalCase> {
     HWND dialog = nullptr;
     if (std::strstr(arguments, "/S") == nullptr && std::strstr(arguments, "/E") == nullptr) {
       dialog = setup.WaitForWindow(caption);
+      char button[16] = "";
+      GetDlgItemTextA(dialog, IDOK, button, sizeof button);
+      EXPECT_STREQ(button, std::strstr(arguments, "/REMOVE") ? "&Remove" : "&Install");
       PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     }
     for (const Prompt& prompt : prompts) {
@@ -976,15 +991,14 @@ TEST_P(RemovalTest, GivesBackTheFolderAsItWas) {
   std::string header = c.widget ? "Include\\Widget.nsh" : "Include\\Tavrick.nsh";
   std::string source = setupDir / (c.widget ? "Widget.nsh" : header);
   if (c.widget) {
-    for (const char* file : {"Widget.nsh", "A.dll", "U.dll", "Readme.txt", "Widget.nsi"}) {
+    for (const char* file : {"Widget.nsh", "A.dll", "U.dll", "Widget.nsi"}) {
       WriteFile(setupDir / file, file);
     }
-    WriteFile(
-        setupDir / "WidgetSetup.ini",
-        kWidget +
-            "Include\\Widget.nsh=Widget.nsh\r\nPlugins\\x86-ansi\\Widget.dll=A.dll\r\n"
-            "Plugins\\x86-unicode\\Widget.dll=U.dll\r\nDocs\\Widget\\Readme.txt=Readme.txt\r\n"
-            "Examples\\Widget\\Deep\\Widget.nsi=Widget.nsi\r\n");
+    WriteFile(setupDir / "WidgetSetup.ini",
+              kWidget +
+                  "Include\\Widget.nsh=Widget.nsh\r\nPlugins\\x86-ansi\\Widget.dll=A.dll\r\n"
+                  "Plugins\\x86-unicode\\Widget.dll=U.dll\r\n"
+                  "Examples\\Widget\\Deep\\Widget.nsi=Widget.nsi\r\n");
   } else {
     LayOutPackage(setupDir);
   }
@@ -997,15 +1011,21 @@ TEST_P(RemovalTest, GivesBackTheFolderAsItWas) {
     WriteFile(nsis / header, c.before == kSame ? ReadFile(source) : "old");
   }
   auto before = Tree(nsis);
-  ASSERT_EQ(Run(c.install.empty() ? "/S" : "", c.install, title), 0)
+  ASSERT_EQ(Run(c.install.empty() ? "/S" : "", c.install, title), c.installCode)
       << ReadFile(scratch / "out.txt");
+  std::string receipt = nsis / "Docs" / (c.widget ? "Widget" : "Tavrick") / "setup-receipt.txt";
+  EXPECT_NE(ReadFile(receipt).find(c.widget ? "Package=Widget\r\nVersion=1.0.0\r\n"
+                                            : "Package=Tavrick\r\nVersion=1.0.0\r\n"),
+            std::string::npos);
+  if (c.before == kOld && c.install.empty()) {
+    before.erase(header);  // replaced, so taken out: what it held before is lost
+  }
   if (c.after == kChanged) {
     WriteFile(nsis / header, "changed");
     before[header] = "changed";
   } else if (c.after == kDeleted) {
     DeleteFileA((nsis / header).c_str());
   }
-  std::string receipt = nsis / "Docs" / (c.widget ? "Widget" : "Tavrick") / "setup-receipt.txt";
   if (c.after == kNoReceipt) {
     DeleteFileA(receipt.c_str());
   } else if (!c.receipt.empty()) {
@@ -1013,6 +1033,10 @@ TEST_P(RemovalTest, GivesBackTheFolderAsItWas) {
   } else if (c.after == kNewVersion) {
     WriteFile(source, "version 2");
     ASSERT_EQ(Run("/S", {}, title), 0);
+  }
+  if (!c.widget) {  // removal needs the package's description, not its files
+    ASSERT_TRUE(CopyFileA(exe.c_str(), (scratch / "TavrickSetup.exe").c_str(), FALSE));
+    exe = scratch / "TavrickSetup.exe";
   }
   HANDLE held = c.after == kHeld ? OpenForReading(nsis / header) : INVALID_HANDLE_VALUE;
   auto installed = Tree(nsis);
@@ -1048,6 +1072,28 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     0,
                     "Widget.nsh: kept: changed since it was installed"},
+        RemovalCase{"ReplacedIsTakenOut",
+                    false,
+                    true,
+                    kOld,
+                    {},
+                    kNone,
+                    "/S /REMOVE",
+                    {},
+                    0,
+                    "Tavrick.nsh: removed"},
+        RemovalCase{"StoppedHalfWay",
+                    false,
+                    true,
+                    kOld,
+                    {{"Replace it?", IDCANCEL}, {"aborted", IDOK}},
+                    kNone,
+                    "/S /REMOVE",
+                    {},
+                    0,
+                    "TavrickTest.nsi: removed",
+                    "",
+                    2},
         RemovalCase{"DeletedByHand",
                     false,
                     true,
