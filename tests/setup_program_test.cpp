@@ -1135,7 +1135,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "/S /REMOVE",
                     {},
                     2,
-                    "holds no receipt of Tavrick"},
+                    "holds no receipt of Tavrick\r\nRemoval aborted"},
         // makensis.exe holds "MZ": its size and CRC-32 match, but no install writes there.
         RemovalCase{"ReceiptThatClimbs",
                     false,
