@@ -1048,7 +1048,15 @@ TEST_P(RemovalTest, GivesBackTheFolderAsItWas) {
 }
 
 const Prompt kRemoved = {"Removal complete", IDOK};
-constexpr char kDamaged[] = "setup-receipt.txt: is damaged: nothing was removed";
+
+// A receipt whose line no install writes: makensis.exe holds "MZ", whose size
+// and CRC-32 the lines give, but it is never the setup's to take out.
+RemovalCase Damaged(const char* name, const std::string& line) {
+  return {
+      name,         false,        true, kNone, {},
+      kNone,        "/S /REMOVE", {},   2,     "setup-receipt.txt: is damaged: nothing was removed",
+      line + "\r\n"};
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, RemovalTest,
@@ -1136,40 +1144,14 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     2,
                     "holds no receipt of Tavrick\r\nRemoval aborted"},
-        // makensis.exe holds "MZ": its size and CRC-32 match, but no install writes there.
-        RemovalCase{"ReceiptThatClimbs",
-                    false,
-                    true,
-                    kNone,
-                    {},
-                    kNone,
-                    "/S /REMOVE",
-                    {},
-                    2,
-                    kDamaged,
-                    "File=2 8FB09B5D Include\\..\\makensis.exe\r\n"},
-        RemovalCase{"ReceiptAtTheRoot",
-                    false,
-                    true,
-                    kNone,
-                    {},
-                    kNone,
-                    "/S /REMOVE",
-                    {},
-                    2,
-                    kDamaged,
-                    "File=2 8FB09B5D makensis.exe\r\n"},
-        RemovalCase{"ReceiptWithANul",
-                    false,
-                    true,
-                    kNone,
-                    {},
-                    kNone,
-                    "/S /REMOVE",
-                    {},
-                    2,
-                    kDamaged,
-                    std::string("; \0\r\n", 5)},
+        Damaged("ReceiptThatClimbs", "File=2 8FB09B5D Include\\..\\makensis.exe"),
+        Damaged("ReceiptAtTheRoot", "File=2 8FB09B5D makensis.exe"),
+        Damaged("ReceiptOutsideItsFolders", "File=2 8FB09B5D Examples\\makensis.exe"),
+        Damaged("ReceiptWithAnEmptyName", "File=2 8FB09B5D Include\\\\makensis.exe"),
+        Damaged("ReceiptWithAStream", "File=2 8FB09B5D Include\\makensis.exe:x"),
+        Damaged("ReceiptWithoutACrc", "File=2 Include\\makensis.exe"),
+        Damaged("ReceiptWithASizeTooLarge", "File=4294967298 8FB09B5D Include\\makensis.exe"),
+        Damaged("ReceiptWithANul", std::string("; \0", 3)),
         RemovalCase{
             "SecondInstallMerges", true, true, kNone, {}, kNewVersion, "/S /REMOVE", {}, 0, ""},
         RemovalCase{"ByTheDialog",
