@@ -1014,8 +1014,10 @@ TEST_P(RemovalTest, GivesBackTheFolderAsItWas) {
   ASSERT_EQ(Run(c.install.empty() ? "/S" : "", c.install, title), c.installCode)
       << ReadFile(scratch / "out.txt");
   std::string receipt = nsis / "Docs" / (c.widget ? "Widget" : "Tavrick") / "setup-receipt.txt";
-  EXPECT_NE(ReadFile(receipt).find(c.widget ? "Package=Widget\r\nVersion=1.0.0\r\n"
-                                            : "Package=Tavrick\r\nVersion=1.0.0\r\n"),
+  EXPECT_NE(ReadFile(receipt).find(c.widget ? "Widget\r\nVersion=1.0.0\r\n"
+                                              "File=10 43863B0C Include\\Widget.nsh\r\n"
+                                            : "Tavrick\r\nVersion=1.0.0\r\n"
+                                              "File=10 6D0488D8 Docs\\Tavrick\\Readme.txt\r\n"),
             std::string::npos);
   if (c.before == kOld && c.install.empty()) {
     before.erase(header);  // replaced, so taken out: what it held before is lost
