@@ -105,8 +105,9 @@ void RemoveEmptyFolders(const char* nsisDir, const char* file) {
 
 Removal RunRemoval(HWND owner, const char* nsisDir) {
   char receipt[kPathSize];
+  char folder[kPathSize];
   char path[kPathSize];
-  FormReceiptPath(nsisDir, receipt, path);
+  FormReceiptPath(nsisDir, receipt, folder);
   DWORD error = ReadReceipt(nsisDir);
   if (error != ERROR_SUCCESS) {
     char text[kReasonSize + kPathSize];
@@ -140,8 +141,7 @@ Removal RunRemoval(HWND owner, const char* nsisDir) {
     }
     RemoveEmptyFolders(nsisDir, files[i].path);
   }
-  FormReceiptPath(nsisDir, receipt, path);
-  RemoveDirectoryA(path);  // Docs\<Name>, when the receipt was all it held
+  RemoveDirectoryA(folder);  // Docs\<Name>, when the receipt was all it held
   ShowDone(owner, IsUnattended() ? kRemoved : g_done);
   return kRemovalDone;
 }

@@ -100,7 +100,7 @@ void Install(HWND hwnd) {
   if (code == kExitSucceeded && !g_removing) {
     char text[kCompletionSize];
     DescribeCompletion(buffer, text);
-    MessageBoxA(nullptr, text, g_package->title, MB_ICONINFORMATION);
+    ShowDone(nullptr, text);
   }
   DeleteLeftovers();
   PostQuitMessage(code);
