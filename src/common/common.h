@@ -30,6 +30,9 @@ BOOL FormPath(char* path, const char* folder, const char* name);
 // page a trail byte may look like either.
 void TakeSlashes(char* path);
 
+// The last '\' of path, read by character, or nullptr.
+char* LastSeparator(char* path);
+
 // Cuts path at its last '\', read by character, leaving its folder. FALSE,
 // with path unchanged, when it has none.
 BOOL CutName(char* path);

@@ -32,13 +32,18 @@ void TakeSlashes(char* path) {
   }
 }
 
-BOOL CutName(char* path) {
+char* LastSeparator(char* path) {
   char* last = nullptr;
   for (char* c = path; *c != '\0'; c = CharNextA(c)) {
     if (*c == '\\') {
       last = c;
     }
   }
+  return last;
+}
+
+BOOL CutName(char* path) {
+  char* last = LastSeparator(path);
   if (last != nullptr) {
     *last = '\0';
   }

@@ -132,9 +132,9 @@ DWORD Fill(const Content& content, const char* temp) {
 
 // Puts a whole file of content at target, through a temporary file in
 // targetDir, so that a copy that fails half-way leaves whatever was at target
-// as it was. Sets *written to what it wrote, and *claim to whether target held
-// other bytes, or none, before. Returns 0, or the system's error for the step
-// that failed.
+// as it was. Where claim is given, sets *written to what it wrote, and *claim
+// to whether target held other bytes, or none, before. Returns 0, or the
+// system's error for the step that failed.
 DWORD PutWhole(const Content& content, const char* target, const char* targetDir, BOOL replace,
                FileDigest* written, BOOL* claim) {
   char temp[kPathSize];
@@ -142,12 +142,12 @@ DWORD PutWhole(const Content& content, const char* target, const char* targetDir
     return GetLastError();
   }
   DWORD error = Fill(content, temp);
-  if (error == ERROR_SUCCESS) {
+  if (error == ERROR_SUCCESS && claim != nullptr) {
     error = DigestPath(temp, written);
-  }
-  if (error == ERROR_SUCCESS) {
     FileDigest before;
     *claim = DigestPath(target, &before) != ERROR_SUCCESS || !SameDigest(before, *written);
+  }
+  if (error == ERROR_SUCCESS) {
     error = ReasonForTarget(target, SettleInPlace(temp, target, replace));
   }
   if (error != ERROR_SUCCESS) {
@@ -234,8 +234,6 @@ BOOL InstallFile(HWND owner, const char* sourceDir, const char* sourceName, cons
 
 DWORD WriteWhole(const char* target, const char* targetDir, const char* targetRoot,
                  const char* text, DWORD size) {
-  FileDigest written;
-  BOOL claim;
-  return Place({nullptr, nullptr, text, size}, target, targetDir, targetRoot, TRUE, &written,
-               &claim);
+  return Place({nullptr, nullptr, text, size}, target, targetDir, targetRoot, TRUE, nullptr,
+               nullptr);
 }

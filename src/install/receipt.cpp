@@ -117,7 +117,6 @@ DWORD ReadReceipt(const char* nsisDir) {
   char path[kPathSize];
   char folder[kPathSize];
   g_count = 0;
-  g_changed = FALSE;
   DWORD size = 0;
   DWORD error = FormReceiptPath(nsisDir, path, folder) ? ReadText(path, &size)
                                                        : ERROR_FILENAME_EXCED_RANGE;

@@ -188,17 +188,6 @@ const char* WhyNotPlainPath(const char* relative) {
   }
 }
 
-// The last backslash of path, read by character, or nullptr.
-char* LastSeparator(char* path) {
-  char* last = nullptr;
-  for (char* c = path; *c != '\0'; c = CharNextA(c)) {
-    if (*c == '\\') {
-      last = c;
-    }
-  }
-  return last;
-}
-
 // The folder that a destination's folder names, as the setup spells it, or
 // nullptr when the setup installs nothing there. Under the package's own
 // Docs and Examples folders, sub-folders are the package's to lay out;
